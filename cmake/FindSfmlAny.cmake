@@ -1,0 +1,11 @@
+# Finds SFML 3 or SFML 2.5/2.6 and exposes one interface target, nv_sfml.
+add_library(nv_sfml INTERFACE)
+find_package(SFML 3 QUIET COMPONENTS Graphics Window Audio System)
+if(SFML_FOUND)
+    message(STATUS "Norvantis: using SFML ${SFML_VERSION}")
+    target_link_libraries(nv_sfml INTERFACE SFML::Graphics SFML::Window SFML::Audio SFML::System)
+else()
+    find_package(SFML 2.5 REQUIRED COMPONENTS graphics window audio system)
+    message(STATUS "Norvantis: using SFML 2 (${SFML_VERSION})")
+    target_link_libraries(nv_sfml INTERFACE sfml-graphics sfml-window sfml-audio sfml-system)
+endif()

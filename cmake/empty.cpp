@@ -1,0 +1,1 @@
+// Keeps each library non-empty while its folder has no sources yet.
