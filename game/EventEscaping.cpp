@@ -1,0 +1,5 @@
+#include "EventEscaping.h"
+
+EventEscaping::EventEscaping() {
+    setType(ESCAPE_EVENT);
+}

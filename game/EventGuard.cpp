@@ -1,0 +1,5 @@
+#include "EventGuard.h"
+
+EventGuard::EventGuard() {
+    setType(GUARD_EVENT);
+}

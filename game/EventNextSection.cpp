@@ -1,0 +1,5 @@
+#include "EventNextSection.h"
+
+EventNextSection::EventNextSection() {
+    setType(NEXT_SECTION_EVENT);
+}
