@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "path/Path.h"
+#include "world/Box.h"
+
+namespace nv {
+
+class Object;
+
+/// cycleOnce() results: finished without a path, still searching, finished with a path.
+const int PATH_NONE = 0;
+const int PATH_SEARCHING = 1;
+const int PATH_FOUND = 2;
+
+class PathFind {
+public:
+    /// A whole-number world position: cell (x, y) is the world position (x, y).
+    struct Cell {
+        int x;
+        int y;
+        bool operator==(const Cell &other) const { return x == other.x && y == other.y; }
+        bool operator!=(const Cell &other) const { return !(*this == other); }
+    };
+
+    /// Search state of one cell.
+    struct Node {
+        float g;
+        float f;
+        Cell parent;
+    };
+
+    /// A search for p_object from the start cell to the goal cell over the current world boundary; with
+    /// p_target, reaching any cell where the object touches the target (placed at the goal) also ends it.
+    PathFind(Object *p_object, int start_x, int start_y, int goal_x, int goal_y, Object *p_target = nullptr);
+    virtual ~PathFind();
+    PathFind(const PathFind &) = delete;
+    PathFind &operator=(const PathFind &) = delete;
+
+    /// One step of the search: PATH_NONE (0), PATH_SEARCHING (1) or PATH_FOUND (2).
+    int cycleOnce();
+    /// The cells from start to goal (both included) when found, else an empty path; index 0.
+    Path getPath() const;
+    /// The object that will walk the path.
+    Object *getObject() const;
+    /// The object to reach, or null.
+    Object *getTarget() const;
+    /// The start cell.
+    Cell getStart() const;
+    /// The goal cell (the cell where the target was touched, once found through it).
+    Cell getGoal() const;
+    /// True once the goal was reached.
+    bool isFound() const;
+    /// Number of cells waiting to be examined.
+    int getNumOpen() const;
+    /// The cells examined so far, in the order they were examined.
+    const std::vector<Cell> &getClosedList() const;
+
+    /// True when the object may not stand on the cell: a hard object is there whose box does not hold the goal.
+    virtual bool isBlocked(int x, int y) const;
+
+private:
+    // One heap entry; seq is the cell's place in the open order, so the later of equal f wins.
+    struct OpenEntry {
+        float f;
+        std::uint32_t seq;
+        int index;
+    };
+    static bool lowerPriority(const OpenEntry &a, const OpenEntry &b);
+
+    int indexOf(int x, int y) const { return y * num_cols + x; }
+    Cell popBest();
+    void examineNeighbours(Cell current, int cols, int rows);
+
+    Object *object;
+    Object *target;
+    Box target_box;
+    Cell start;
+    Cell goal;
+    int num_cols;
+    int num_rows;
+    std::vector<Node> nodes;
+    std::vector<std::uint8_t> state;
+    std::vector<std::uint32_t> open_seq;
+    std::vector<OpenEntry> open_list;
+    std::vector<Cell> closed_list;
+    int open_count;
+    std::uint32_t next_seq;
+    bool found;
+};
+
+} // namespace nv
