@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/LogManager.h"
+#include "world/Object.h"
 #include "world/ObjectList.h"
 #include "world/ObjectListIterator.h"
 #include "world/WorldManager.h"
@@ -224,8 +225,16 @@ const std::vector<PathFind::Cell> &PathFind::getClosedList() const {
 }
 
 bool PathFind::isBlocked(int x, int y) const {
-    (void)x;
-    (void)y;
+    Vector where(static_cast<float>(x), static_cast<float>(y));
+    ObjectList colliding = WorldManager::getInstance().getCollisions(object, where);
+    ObjectListIterator it(&colliding);
+    for (it.first(); !it.isDone(); it.next()) {
+        const Object *p_o = it.currentObject();
+        if (p_o->getSolidness() == HARD) {
+            Vector goal_point(static_cast<float>(goal.x), static_cast<float>(goal.y));
+            return !boxContainsPoint(worldBox(p_o), goal_point);
+        }
+    }
     return false;
 }
 

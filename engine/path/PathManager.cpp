@@ -9,6 +9,7 @@
 #include "core/LogManager.h"
 #include "path/EventPath.h"
 #include "path/PathFind.h"
+#include "world/Object.h"
 #include "world/WorldManager.h"
 
 namespace nv {
@@ -66,15 +67,59 @@ int PathManager::addPath(PathFind *p_search) {
 }
 
 int PathManager::requestPath(Object *p_o, Vector goal) {
-    (void)p_o;
-    (void)goal;
-    return -1;
+    return request(p_o, goal, nullptr);
 }
 
 int PathManager::requestPath(Object *p_o, Object *p_target) {
-    (void)p_o;
-    (void)p_target;
-    return -1;
+    if (p_target == nullptr) {
+        LogManager::getInstance().writeLog("PathManager::requestPath(): Error! no target.");
+        return -1;
+    }
+    return request(p_o, p_target->getPosition(), p_target);
+}
+
+int PathManager::request(Object *p_o, Vector goal, Object *p_target) {
+    if (p_o == nullptr) {
+        LogManager::getInstance().writeLog("PathManager::requestPath(): Error! no object.");
+        return -1;
+    }
+    int start_x = 0;
+    int start_y = 0;
+    int goal_x = 0;
+    int goal_y = 0;
+    if (!toCell(p_o->getPosition(), &start_x, &start_y) || !toCell(goal, &goal_x, &goal_y)) {
+        LogManager::getInstance().writeLog("PathManager::requestPath(): Error! position %s or goal %s not a cell.",
+                                           p_o->getPosition().toString().c_str(), goal.toString().c_str());
+        return -1;
+    }
+    Box boundary = WorldManager::getInstance().getBoundary();
+    if (start_x < 0 || start_y < 0 || static_cast<float>(start_x) >= boundary.getHorizontal() ||
+        static_cast<float>(start_y) >= boundary.getVertical()) {
+        LogManager::getInstance().writeLog("PathManager::requestPath(): Error! start (%d,%d) outside the world.",
+                                           start_x, start_y);
+        return -1;
+    }
+    if (p_o->getPathSearch() != nullptr) {
+        removePath(p_o->getPathSearch());
+    }
+    auto p_search = std::make_unique<PathFind>(p_o, start_x, start_y, goal_x, goal_y, p_target);
+    PathFind *p_raw = p_search.get();
+    p_o->setPathSearch(std::move(p_search));
+    removePath(p_raw);
+    return addPath(p_raw);
+}
+
+bool PathManager::toCell(Vector where, int *p_x, int *p_y) {
+    // Cells are centred on whole positions, so the nearest one is the one the object mostly covers.
+    const float limit = 1.0e9f;
+    float x = std::floor(where.getX() + 0.5f);
+    float y = std::floor(where.getY() + 0.5f);
+    if (!std::isfinite(x) || !std::isfinite(y) || std::fabs(x) > limit || std::fabs(y) > limit) {
+        return false;
+    }
+    *p_x = static_cast<int>(x);
+    *p_y = static_cast<int>(y);
+    return true;
 }
 
 int PathManager::getNumSearches() const {

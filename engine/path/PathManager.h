@@ -45,6 +45,9 @@ public:
 
 private:
     PathManager();
+    int request(Object *p_o, Vector goal, Object *p_target);
+    void report(PathFind *p_search, int result);
+    static bool toCell(Vector where, int *p_x, int *p_y);
 
     std::vector<PathFind *> searches;
     int max_cycle_time;
