@@ -1,12 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include <SFML/Audio/Music.hpp>
 
 namespace nv {
 
-/// A streamed music entry; the engine only ever stops it.
+/// A streamed music entry; the engine only ever stops it. The stream is made on first use, so the empty table
+/// never opens the audio device.
 class Music {
 public:
     Music();
@@ -21,7 +23,7 @@ public:
     std::string getLabel() const;
 
 private:
-    sf::Music music;
+    std::unique_ptr<sf::Music> music;
     std::string label;
 };
 

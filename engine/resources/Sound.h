@@ -8,7 +8,8 @@
 
 namespace nv {
 
-/// A sound effect decoded into memory, played through one voice.
+/// A sound effect decoded into memory, played through one voice. The buffer and the voice are made at the
+/// first load, so an unused table entry never touches the audio device.
 class Sound {
 public:
     Sound();
@@ -33,7 +34,7 @@ public:
 
 private:
     std::unique_ptr<sf::Sound> m_p_sound;
-    sf::SoundBuffer sound_buffer;
+    std::unique_ptr<sf::SoundBuffer> sound_buffer;
     std::string label;
 };
 
