@@ -26,4 +26,6 @@ private:
     int move_slowdown;
     int dy;
     int dx;
+    // Whether W, S, A and D are down, as far as this player has seen.
+    bool held[4];
 };

@@ -1,0 +1,7 @@
+#include "Bars.h"
+
+Bars::Bars(float x) {
+    setType("Bars");
+    setSprite("bars");
+    setPosition(nv::Vector(x, 1));
+}

@@ -1,0 +1,33 @@
+#include "Guard.h"
+#include "core/Event.h"
+
+#include "EventGuard.h"
+#include "world/WorldManager.h"
+
+namespace {
+// Microseconds a guard stays in the cell.
+const long long GUARD_VISIT = 5000000;
+} // namespace
+
+Guard::Guard() {
+    setType("Guard");
+    setSprite("guard");
+    setPosition(nv::Vector(50, 20));
+    registerInterest("nv-step");
+}
+
+Guard::~Guard() {}
+
+int Guard::eventHandler(const nv::Event *p_e) {
+    if (p_e->typeName() != "nv-step") {
+        return 0;
+    }
+    if (clock.split() < GUARD_VISIT) {
+        return 1;
+    }
+    EventGuard leaving;
+    nv::WorldManager &world_manager = nv::WorldManager::getInstance();
+    world_manager.onEvent(&leaving);
+    world_manager.markForDelete(this);
+    return 1;
+}
