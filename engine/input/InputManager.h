@@ -3,12 +3,9 @@
 #include <string>
 
 #include "core/Manager.h"
+#include "display/SfmlBridge.h"
 #include "input/EventKeyboard.h"
 #include "input/EventMouse.h"
-
-namespace sf {
-class Event;
-}
 
 namespace nv {
 
@@ -33,6 +30,8 @@ public:
     void getInput();
     /// The keyboard event of a key press or release, key set, action left undefined.
     EventKeyboard toEventKeyboard(const sf::Event &event) const;
+    /// The same for an event already taken off the window's queue.
+    EventKeyboard toEventKeyboard(const SfmlBridge::WindowEvent &event) const;
 
 private:
     InputManager();
