@@ -8,10 +8,14 @@
 #include "core/EventStep.h"
 #include "core/LogManager.h"
 #include "core/Platform.h"
+#include "display/DisplayManager.h"
 #include "input/InputManager.h"
 #include "network/NetworkManager.h"
 #include "path/PathManager.h"
 #include "resources/ResourceManager.h"
+#include "world/Box.h"
+#include "world/Vector.h"
+#include "world/WorldManager.h"
 
 namespace nv {
 
@@ -57,6 +61,11 @@ int GameManager::startUp() {
     frame_time = config.getFrameTime();
     log_manager.writeLog(5, "GameManager::startUp(): frame time is %d milliseconds", frame_time);
 
+    if (DisplayManager::getInstance().startUp() != 0) {
+        log_manager.writeLog("GameManager::startUp(): Error! Starting display manager.");
+        return -1;
+    }
+    log_manager.writeLog(1, "Display manager started.");
     if (InputManager::getInstance().startUp() != 0) {
         log_manager.writeLog("GameManager::startUp(): Error! Starting input manager.");
         return -1;
@@ -74,11 +83,23 @@ int GameManager::startUp() {
         return -1;
     }
     log_manager.writeLog(1, "Resource manager started.");
+    if (WorldManager::getInstance().startUp() != 0) {
+        log_manager.writeLog("GameManager::startUp(): Error starting world manager.");
+        return -1;
+    }
+    log_manager.writeLog(1, "World manager started.");
     if (PathManager::getInstance().startUp() != 0) {
         log_manager.writeLog("GameManager::startUp(): Error starting path manager.");
         return -1;
     }
     log_manager.writeLog(1, "Path manager started.");
+
+    const Box world_box(Vector(0, 0), static_cast<float>(DisplayManager::getInstance().getHorizontalChars()),
+                        static_cast<float>(DisplayManager::getInstance().getVerticalChars()));
+    WorldManager &world_manager = WorldManager::getInstance();
+    world_manager.setBoundary(world_box);
+    world_manager.setView(world_box);
+    world_manager.setViewSlack(Vector(0.33333334f, 0.33333334f));
 
     int seed = config.getRandomSeed();
     if (seed == 0) {
@@ -109,6 +130,10 @@ void GameManager::shutDown() {
         PathManager::getInstance().shutDown();
         log_manager.writeLog(1, "Path manager stopped");
     }
+    if (WorldManager::getInstance().isStarted()) {
+        WorldManager::getInstance().shutDown();
+        log_manager.writeLog(1, "World manager stopped");
+    }
     if (ResourceManager::getInstance().isStarted()) {
         ResourceManager::getInstance().shutDown();
         log_manager.writeLog(1, "Resource manager stopped");
@@ -120,6 +145,10 @@ void GameManager::shutDown() {
     if (InputManager::getInstance().isStarted()) {
         InputManager::getInstance().shutDown();
         log_manager.writeLog(1, "Input manager stopped");
+    }
+    if (DisplayManager::getInstance().isStarted()) {
+        DisplayManager::getInstance().shutDown();
+        log_manager.writeLog(1, "Display manager stopped");
     }
     log_manager.writeLog("****************************************************");
     log_manager.writeLog("** Game engine stopped **");
@@ -142,7 +171,10 @@ void GameManager::run() {
         clock.delta();
         step_event.setStepCount(step_count);
         onEvent(&step_event);
+        DisplayManager::getInstance().swapBuffers();
         InputManager::getInstance().getInput();
+        WorldManager::getInstance().update();
+        WorldManager::getInstance().draw();
         if (Config::getInstance().getNetworking() && NetworkManager::getInstance().isStarted()) {
             NetworkManager &network_manager = NetworkManager::getInstance();
             if (network_manager.isServer()) {
@@ -189,6 +221,10 @@ bool GameManager::getGameOver() const {
 
 int GameManager::getFrameTime() const {
     return frame_time;
+}
+
+void GameManager::setFrameTime(int new_frame_time) {
+    frame_time = new_frame_time;
 }
 
 int GameManager::getStepCount() const {

@@ -33,6 +33,8 @@ public:
     bool getGameOver() const;
     /// Returns the target duration of one step in milliseconds.
     int getFrameTime() const;
+    /// Sets the target duration of one step; startUp() takes it from the configuration.
+    void setFrameTime(int new_frame_time);
     /// Returns the number of steps completed since the loop started.
     int getStepCount() const;
 

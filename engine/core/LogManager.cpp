@@ -91,8 +91,9 @@ int LogManager::vwriteLog(int level, const char *fmt, va_list args) const {
     if (std::fputc('\n', p_out) == EOF) {
         failed = true;
     }
-    if (do_flush) {
-        std::fflush(p_out);
+    // A buffered write only fails once it reaches the file, so a failed flush is a failed line too.
+    if (do_flush && std::fflush(p_out) != 0) {
+        failed = true;
     }
     return failed ? -1 : count;
 }
