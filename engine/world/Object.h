@@ -14,6 +14,7 @@ namespace nv {
 
 class Event;
 class PathFind;
+class SceneGraph;
 
 enum Solidness {
     HARD = 0,
@@ -168,6 +169,7 @@ public:
 
 private:
     void markModified(unsigned int attr) { modified |= attr; }
+    SceneGraph *indexes() const;
     void withdrawPathSearch();
 
     static int next_id;

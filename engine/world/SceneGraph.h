@@ -36,7 +36,7 @@ public:
     /// A copy of the visible objects of one altitude; empty (with a warning) outside 0..MAX_ALTITUDE.
     ObjectList visibleObjects(int altitude) const;
     /// A copy of the active objects of one type name.
-    ObjectList objectsOfType(std::string type) const;
+    ObjectList objectsOfType(std::string type_name) const;
     /// The solid objects p_o would overlap at where.
     ObjectList getCollisions(const Object *p_o, Vector where) const;
     /// The collision grid (read-only).

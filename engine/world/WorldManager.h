@@ -37,7 +37,7 @@ public:
     /// The active objects, followed by the inactive ones when inactive is true.
     ObjectList getAllObjects(bool inactive = false) const;
     /// The active objects of one type name.
-    ObjectList objectsOfType(std::string type) const;
+    ObjectList objectsOfType(std::string type_name) const;
     /// The solid objects p_o would overlap at where.
     ObjectList getCollisions(const Object *p_o, Vector where) const;
     /// Moves p_o to where by the collision rules, raising collision and out events; 0 moved, -1 not.
