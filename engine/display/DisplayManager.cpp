@@ -1,0 +1,343 @@
+#include "display/DisplayManager.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include <SFML/Graphics/Texture.hpp>
+#include <SFML/Graphics/Transformable.hpp>
+
+#include "core/Config.h"
+#include "core/LogManager.h"
+#include "display/SfmlBridge.h"
+#include "world/WorldManager.h"
+
+namespace nv {
+
+namespace {
+
+// Cells a full default screen holds; reserving them up front keeps the first frames from reallocating.
+const std::size_t INITIAL_CELLS = 80 * 24 * 2;
+const unsigned int LARGEST_CHARACTER_SIZE = 1000;
+
+bool displayReachable() {
+#if defined(_WIN32) || defined(__APPLE__)
+    return true;
+#else
+    // Without an X display the window library aborts the whole process instead of failing.
+    const char *display = std::getenv("DISPLAY");
+    return display != nullptr && display[0] != '\0';
+#endif
+}
+
+bool isWhitespaceGlyph(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n';
+}
+
+} // namespace
+
+DisplayManager &DisplayManager::getInstance() {
+    static DisplayManager instance;
+    return instance;
+}
+
+DisplayManager::DisplayManager()
+    : font(), window(), window_horizontal_pixels(1024), window_vertical_pixels(768), window_horizontal_chars(80),
+      window_vertical_chars(24), rectangle(), window_background_color(0, 0, 0, 255), text(), batching(true),
+      capture(false), headless(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache() {
+    setType("DisplayManager");
+    glyph_cache.fill(nullptr);
+}
+
+DisplayManager::~DisplayManager() = default;
+
+int DisplayManager::startUp() {
+    LogManager &log = LogManager::getInstance();
+    if (isStarted()) {
+        log.writeLog("%s::startup(): Warning! %s already started.", getType().c_str(), getType().c_str());
+        return -1;
+    }
+    const Config &config = Config::getInstance();
+    // Sizes that would make a cell empty or infinite are refused rather than divided by.
+    if (config.getWindowHorizontalChars() <= 0 || config.getWindowVerticalChars() <= 0 ||
+        config.getWindowHorizontalPixels() < 0 || config.getWindowVerticalPixels() < 0) {
+        log.writeLog("DisplayManager::startUp(): Error! Window size (%d, %d) pixels, (%d, %d) characters not usable.",
+                     config.getWindowHorizontalPixels(), config.getWindowVerticalPixels(),
+                     config.getWindowHorizontalChars(), config.getWindowVerticalChars());
+        return -1;
+    }
+    window_horizontal_pixels = config.getWindowHorizontalPixels();
+    window_vertical_pixels = config.getWindowVerticalPixels();
+    window_horizontal_chars = config.getWindowHorizontalChars();
+    window_vertical_chars = config.getWindowVerticalChars();
+    headless = config.getHeadless();
+    pending.clear();
+    shown.clear();
+    pending.reserve(INITIAL_CELLS);
+    shown.reserve(INITIAL_CELLS);
+    flushed = 0;
+    glyph_cache.fill(nullptr);
+
+    if (headless) {
+        log.writeLog(1, "DisplayManager::startUp(): no graphics in headless mode.");
+    } else {
+        if (!displayReachable()) {
+            log.writeLog("DisplayManager::startUp(): Error! No display to open a window on (DISPLAY not set).");
+            return -1;
+        }
+        unsigned int desktop_w = 0;
+        unsigned int desktop_h = 0;
+        SfmlBridge::desktopSize(desktop_w, desktop_h);
+        log.writeLog(5, "DisplayManager::startUp(): window resolution (%d, %d) pixels.", static_cast<int>(desktop_w),
+                     static_cast<int>(desktop_h));
+        if (window_horizontal_pixels == 0)
+            window_horizontal_pixels = static_cast<int>(desktop_w);
+        if (window_vertical_pixels == 0)
+            window_vertical_pixels = static_cast<int>(desktop_h);
+
+        try {
+            window = SfmlBridge::createWindow(
+                static_cast<unsigned int>(window_horizontal_pixels), static_cast<unsigned int>(window_vertical_pixels),
+                config.getWindowTitle(), config.getWindowStyle(), config.getWindowState());
+        } catch (const std::bad_alloc &) {
+            window.reset();
+        }
+        if (!window) {
+            log.writeLog("DisplayManager::startUp(): Unable to allocate window!");
+            return -1;
+        }
+        window->setMouseCursorVisible(config.getShowMouse());
+        window->setVerticalSyncEnabled(true);
+
+        if (!SfmlBridge::loadFont(font, config.getFontFile())) {
+            log.writeLog("DisplayManager::startUp(): Error! Unable to open font from file '%s'.",
+                         config.getFontFile().c_str());
+            return -1;
+        }
+
+        try {
+            rectangle = std::make_unique<sf::RectangleShape>(sf::Vector2f(charWidth(), charHeight()));
+        } catch (const std::bad_alloc &) {
+            rectangle.reset();
+        }
+        if (!rectangle) {
+            log.writeLog("DisplayManager::startUp(): Error! Unable to allocate rectangle.");
+            return -1;
+        }
+
+        try {
+            text = SfmlBridge::makeText(font, 30);
+        } catch (const std::bad_alloc &) {
+            text.reset();
+        }
+        if (!text) {
+            log.writeLog("DisplayManager::startUp(): Error! Unable to allocate text.");
+            return -1;
+        }
+        text->setFont(font);
+        text->setStyle(sf::Text::Bold);
+        const float wanted = config.getFontScale() * std::min(charWidth(), charHeight());
+        // A scale that is negative, not a number or huge would make the conversion undefined.
+        if (!(wanted >= 1.0f))
+            character_size = 1;
+        else if (wanted > static_cast<float>(LARGEST_CHARACTER_SIZE))
+            character_size = LARGEST_CHARACTER_SIZE;
+        else
+            character_size = static_cast<unsigned int>(wanted);
+        text->setCharacterSize(character_size);
+
+        window_background_color = colorToSFML(static_cast<Color>(config.getWindowBackgroundColor()));
+        rectangle->setFillColor(window_background_color);
+        window->clear(window_background_color);
+    }
+
+    Manager::startUp();
+    log.writeLog(5, "DisplayManager::startUp(): successfully started.");
+    return 0;
+}
+
+void DisplayManager::shutDown() {
+    if (window) {
+        window->close();
+        window.reset();
+    }
+    text.reset();
+    rectangle.reset();
+    pending.clear();
+    shown.clear();
+    flushed = 0;
+    Manager::shutDown();
+    LogManager::getInstance().writeLog(5, "DisplayManager::shutDown(): successfully stopped.");
+}
+
+bool DisplayManager::canDraw() const {
+    return (!headless && window) || capture;
+}
+
+int DisplayManager::drawCharacter(Vector world_pos, char ch, Color color, float angle) {
+    if (headless && !capture)
+        return -1;
+    // CUSTOM and unknown colors leave the components alone, so they start as white.
+    unsigned char r = 255;
+    unsigned char g = 255;
+    unsigned char b = 255;
+    colorToRGB(color, r, g, b);
+    return drawCharacter(world_pos, ch, r, g, b, angle);
+}
+
+int DisplayManager::drawCharacter(Vector world_pos, char ch, unsigned char r, unsigned char g, unsigned char b,
+                                  float angle) {
+    if (!isStarted()) {
+        LogManager::getInstance().writeLog("%s not started!", getType().c_str());
+        return -1;
+    }
+    if (!canDraw())
+        return -1;
+    const Vector view = worldToView(world_pos);
+    const float pixel_x = view.getX() * charWidth();
+    const float pixel_y = view.getY() * charHeight();
+    LogManager &log = LogManager::getInstance();
+    if (log.getLogLevel() >= 30)
+        log.writeLog(30, "spacesToPixels(int): spaces (%.2f,%.2f) = pixels (%.2f,%.2f)",
+                     static_cast<double>(view.getX()), static_cast<double>(view.getY()), static_cast<double>(pixel_x),
+                     static_cast<double>(pixel_y));
+    const CellBatch::Cell cell{view.getX(), view.getY(), pixel_x, pixel_y, angle, ch, r, g, b};
+    pending.add(cell);
+    if (window && !batching) {
+        drawCellNow(cell);
+        flushed = pending.size();
+    }
+    return 0;
+}
+
+int DisplayManager::drawString(Vector world_pos, std::string str, Justification just, Color color) {
+    if (!isStarted()) {
+        LogManager::getInstance().writeLog("%s not started!", getType().c_str());
+        return -1;
+    }
+    if (headless && !capture)
+        return -1;
+    Vector start = world_pos;
+    const float length = static_cast<float>(str.size());
+    switch (just) {
+    case JUSTIFY_CENTER:
+        start.setX(start.getX() - static_cast<float>(str.size() / 2));
+        break;
+    case JUSTIFY_RIGHT:
+        start.setX(start.getX() - length);
+        break;
+    default:
+        break;
+    }
+    for (std::size_t i = 0; i < str.size(); i++)
+        drawCharacter(Vector(start.getX() + static_cast<float>(i), start.getY()), str[i], color);
+    return 0;
+}
+
+int DisplayManager::swapBuffers() {
+    if (!isStarted()) {
+        LogManager::getInstance().writeLog("%s not started!", getType().c_str());
+        return -1;
+    }
+    int result = -1;
+    if (!headless && window) {
+        flush();
+        window->display();
+        window->clear(window_background_color);
+        result = 0;
+    }
+    shown.swap(pending);
+    pending.clear();
+    flushed = 0;
+    return result;
+}
+
+void DisplayManager::setBatching(bool new_batching) {
+    if (batching && !new_batching)
+        flush();
+    batching = new_batching;
+}
+
+int DisplayManager::flush() {
+    if (!isStarted() || headless || !window)
+        return -1;
+    if (flushed < pending.size())
+        renderCells(flushed, pending.size());
+    flushed = pending.size();
+    return 0;
+}
+
+void DisplayManager::drawCellNow(const CellBatch::Cell &cell) {
+    rectangle->setPosition(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5);
+    SfmlBridge::setRotation(*rectangle, cell.angle);
+    window->draw(*rectangle);
+    text->setString(sf::String(cell.ch));
+    text->setPosition(cell.pixel_x, cell.pixel_y);
+    text->setFillColor(sf::Color(cell.r, cell.g, cell.b, 255));
+    SfmlBridge::setRotation(*text, cell.angle);
+    window->draw(*text);
+}
+
+void DisplayManager::renderCells(std::size_t from, std::size_t to) {
+    vertices.clear();
+    const float cell_w = rectangle->getSize().x;
+    const float cell_h = rectangle->getSize().y;
+    sf::Transformable place;
+    for (std::size_t i = from; i < to; i++) {
+        const CellBatch::Cell &cell = pending.at(i);
+        // The page's reserved white texels make the cell a solid fill within the same textured draw.
+        place.setPosition(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5);
+        SfmlBridge::setRotation(place, cell.angle);
+        SfmlBridge::appendRectangle(vertices, cell_w, cell_h, window_background_color, 1.f, 1.f, place.getTransform());
+        if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
+            continue;
+        const unsigned char index = static_cast<unsigned char>(cell.ch);
+        if (glyph_cache[index] == nullptr)
+            glyph_cache[index] = &SfmlBridge::getGlyph(font, cell.ch, character_size, true);
+        place.setPosition(cell.pixel_x, cell.pixel_y);
+        SfmlBridge::appendGlyphQuad(vertices, *glyph_cache[index], character_size,
+                                    sf::Color(cell.r, cell.g, cell.b, 255), place.getTransform());
+    }
+    SfmlBridge::drawTriangles(*window, vertices, &font.getTexture(character_size));
+}
+
+float charWidth() {
+    const DisplayManager &dm = DisplayManager::getInstance();
+    return static_cast<float>(dm.getHorizontalPixels()) / static_cast<float>(dm.getHorizontalChars());
+}
+
+float charHeight() {
+    const DisplayManager &dm = DisplayManager::getInstance();
+    return static_cast<float>(dm.getVerticalPixels()) / static_cast<float>(dm.getVerticalChars());
+}
+
+Vector spacesToPixels(Vector spaces) {
+    const Vector pixels(spaces.getX() * charWidth(), spaces.getY() * charHeight());
+    LogManager &log = LogManager::getInstance();
+    if (log.getLogLevel() >= 30)
+        log.writeLog(30, "spacesToPixels(int): spaces (%.2f,%.2f) = pixels (%.2f,%.2f)",
+                     static_cast<double>(spaces.getX()), static_cast<double>(spaces.getY()),
+                     static_cast<double>(pixels.getX()), static_cast<double>(pixels.getY()));
+    return pixels;
+}
+
+Vector pixelsToSpaces(Vector pixels) {
+    const Vector spaces(pixels.getX() / charWidth(), pixels.getY() / charHeight());
+    LogManager &log = LogManager::getInstance();
+    if (log.getLogLevel() >= 30)
+        log.writeLog(30, "pixelsToSpaces(): pixels (%.2f,%.2f) = spaces (%.2f,%.2f)",
+                     static_cast<double>(pixels.getX()), static_cast<double>(pixels.getY()),
+                     static_cast<double>(spaces.getX()), static_cast<double>(spaces.getY()));
+    return spaces;
+}
+
+Vector worldToView(Vector world_pos) {
+    return world_pos - WorldManager::getInstance().getView().getCorner();
+}
+
+Vector viewToWorld(Vector view_pos) {
+    return view_pos + WorldManager::getInstance().getView().getCorner();
+}
+
+} // namespace nv

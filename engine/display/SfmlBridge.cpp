@@ -1,0 +1,365 @@
+#include "display/SfmlBridge.h"
+
+#include <SFML/Config.hpp>
+#include <SFML/Graphics/RenderStates.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <SFML/Window/Keyboard.hpp>
+#include <SFML/Window/Mouse.hpp>
+#include <SFML/Window/VideoMode.hpp>
+
+namespace nv {
+
+namespace {
+
+#if SFML_VERSION_MAJOR >= 3
+#define NV_SFML3 1
+#else
+#define NV_SFML3 0
+#endif
+
+// Our key enumeration mirrors the library's order, which is the same in 2.5, 2.6 and 3.x.
+static_assert(static_cast<int>(sf::Keyboard::Key::A) == static_cast<int>(SfmlBridge::Key::A), "key order");
+static_assert(static_cast<int>(sf::Keyboard::Key::Escape) == static_cast<int>(SfmlBridge::Key::Escape), "key order");
+static_assert(static_cast<int>(sf::Keyboard::Key::Space) == static_cast<int>(SfmlBridge::Key::Space), "key order");
+static_assert(static_cast<int>(sf::Keyboard::Key::Subtract) == static_cast<int>(SfmlBridge::Key::Subtract),
+              "key order");
+static_assert(static_cast<int>(sf::Keyboard::Key::Numpad0) == static_cast<int>(SfmlBridge::Key::Numpad0), "key order");
+static_assert(static_cast<int>(sf::Keyboard::Key::Pause) == static_cast<int>(SfmlBridge::Key::Pause), "key order");
+
+const char *const KEY_NAMES[] = {
+    "A",       "B",        "C",        "D",         "E",       "F",         "G",          "H",       "I",
+    "J",       "K",        "L",        "M",         "N",       "O",         "P",          "Q",       "R",
+    "S",       "T",        "U",        "V",         "W",       "X",         "Y",          "Z",       "Num0",
+    "Num1",    "Num2",     "Num3",     "Num4",      "Num5",    "Num6",      "Num7",       "Num8",    "Num9",
+    "Escape",  "LControl", "LShift",   "LAlt",      "LSystem", "RControl",  "RShift",     "RAlt",    "RSystem",
+    "Menu",    "LBracket", "RBracket", "Semicolon", "Comma",   "Period",    "Apostrophe", "Slash",   "Backslash",
+    "Grave",   "Equal",    "Hyphen",   "Space",     "Enter",   "Backspace", "Tab",        "PageUp",  "PageDown",
+    "End",     "Home",     "Insert",   "Delete",    "Add",     "Subtract",  "Multiply",   "Divide",  "Left",
+    "Right",   "Up",       "Down",     "Numpad0",   "Numpad1", "Numpad2",   "Numpad3",    "Numpad4", "Numpad5",
+    "Numpad6", "Numpad7",  "Numpad8",  "Numpad9",   "F1",      "F2",        "F3",         "F4",      "F5",
+    "F6",      "F7",       "F8",       "F9",        "F10",     "F11",       "F12",        "F13",     "F14",
+    "F15",     "Pause",
+};
+static_assert(sizeof(KEY_NAMES) / sizeof(KEY_NAMES[0]) == static_cast<std::size_t>(SfmlBridge::Key::KeyCount),
+              "one name per key");
+
+SfmlBridge::Key fromLibrary(sf::Keyboard::Key code) {
+    const int value = static_cast<int>(code);
+    if (value < 0 || value >= static_cast<int>(SfmlBridge::Key::KeyCount))
+        return SfmlBridge::Key::Unknown;
+    return static_cast<SfmlBridge::Key>(value);
+}
+
+sf::Keyboard::Key toLibrary(SfmlBridge::Key key) {
+    return static_cast<sf::Keyboard::Key>(static_cast<int>(key));
+}
+
+bool validKey(SfmlBridge::Key key) {
+    return static_cast<int>(key) >= 0 && static_cast<int>(key) < static_cast<int>(SfmlBridge::Key::KeyCount);
+}
+
+SfmlBridge::MouseButton fromLibrary(sf::Mouse::Button button) {
+    if (button == sf::Mouse::Button::Left)
+        return SfmlBridge::MouseButton::Left;
+    if (button == sf::Mouse::Button::Right)
+        return SfmlBridge::MouseButton::Right;
+    if (button == sf::Mouse::Button::Middle)
+        return SfmlBridge::MouseButton::Middle;
+    return SfmlBridge::MouseButton::Other;
+}
+
+void appendVertex(std::vector<sf::Vertex> &vertices, const sf::Transform &transform, float x, float y, sf::Color color,
+                  float u, float v) {
+    sf::Vertex vertex;
+    vertex.position = transform.transformPoint(sf::Vector2f(x, y));
+    vertex.color = color;
+    vertex.texCoords = sf::Vector2f(u, v);
+    vertices.push_back(vertex);
+}
+
+} // namespace
+
+std::unique_ptr<sf::RenderWindow> SfmlBridge::createWindow(unsigned int width, unsigned int height,
+                                                           const std::string &title, int style, int state) {
+#if NV_SFML3
+    const sf::State window_state = state == 1 ? sf::State::Fullscreen : sf::State::Windowed;
+    return std::make_unique<sf::RenderWindow>(sf::VideoMode(sf::Vector2u(width, height), 32), title,
+                                              static_cast<std::uint32_t>(style), window_state);
+#else
+    sf::Uint32 window_style = static_cast<sf::Uint32>(style);
+    if (state == 1)
+        window_style |= sf::Style::Fullscreen;
+    return std::make_unique<sf::RenderWindow>(sf::VideoMode(width, height, 32), title, window_style);
+#endif
+}
+
+void SfmlBridge::desktopSize(unsigned int &width, unsigned int &height) {
+    const sf::VideoMode mode = sf::VideoMode::getDesktopMode();
+#if NV_SFML3
+    width = mode.size.x;
+    height = mode.size.y;
+#else
+    width = mode.width;
+    height = mode.height;
+#endif
+}
+
+SfmlBridge::WindowEvent SfmlBridge::translate(const sf::Event &event) {
+    WindowEvent out;
+#if NV_SFML3
+    if (event.is<sf::Event::Closed>()) {
+        out.kind = EventKind::Closed;
+    } else if (const auto *pressed = event.getIf<sf::Event::KeyPressed>()) {
+        out.kind = EventKind::KeyPressed;
+        out.key = fromLibrary(pressed->code);
+    } else if (const auto *released = event.getIf<sf::Event::KeyReleased>()) {
+        out.kind = EventKind::KeyReleased;
+        out.key = fromLibrary(released->code);
+    } else if (const auto *moved = event.getIf<sf::Event::MouseMoved>()) {
+        out.kind = EventKind::MouseMoved;
+        out.x = moved->position.x;
+        out.y = moved->position.y;
+    } else if (const auto *button = event.getIf<sf::Event::MouseButtonPressed>()) {
+        out.kind = EventKind::MouseButtonPressed;
+        out.button = fromLibrary(button->button);
+        out.x = button->position.x;
+        out.y = button->position.y;
+    } else {
+        out.kind = EventKind::Other;
+    }
+#else
+    switch (event.type) {
+    case sf::Event::Closed:
+        out.kind = EventKind::Closed;
+        break;
+    case sf::Event::KeyPressed:
+        out.kind = EventKind::KeyPressed;
+        out.key = fromLibrary(event.key.code);
+        break;
+    case sf::Event::KeyReleased:
+        out.kind = EventKind::KeyReleased;
+        out.key = fromLibrary(event.key.code);
+        break;
+    case sf::Event::MouseMoved:
+        out.kind = EventKind::MouseMoved;
+        out.x = event.mouseMove.x;
+        out.y = event.mouseMove.y;
+        break;
+    case sf::Event::MouseButtonPressed:
+        out.kind = EventKind::MouseButtonPressed;
+        out.button = fromLibrary(event.mouseButton.button);
+        out.x = event.mouseButton.x;
+        out.y = event.mouseButton.y;
+        break;
+    default:
+        out.kind = EventKind::Other;
+        break;
+    }
+#endif
+    return out;
+}
+
+bool SfmlBridge::pollEvent(sf::Window &window, WindowEvent &out) {
+#if NV_SFML3
+    const std::optional<sf::Event> event = window.pollEvent();
+    if (!event)
+        return false;
+    out = translate(*event);
+    return true;
+#else
+    sf::Event event;
+    if (!window.pollEvent(event))
+        return false;
+    out = translate(event);
+    return true;
+#endif
+}
+
+void SfmlBridge::setKeyRepeatEnabled(sf::Window &window, bool enabled) {
+    window.setKeyRepeatEnabled(enabled);
+}
+
+bool SfmlBridge::captureWindow(sf::RenderWindow &window, sf::Image &image) {
+    sf::Texture texture;
+#if NV_SFML3
+    if (!texture.resize(window.getSize()))
+        return false;
+#else
+    if (!texture.create(window.getSize().x, window.getSize().y))
+        return false;
+#endif
+    texture.update(window);
+    image = texture.copyToImage();
+    return true;
+}
+
+bool SfmlBridge::isKeyPressed(Key key) {
+    if (!validKey(key))
+        return false;
+    return sf::Keyboard::isKeyPressed(toLibrary(key));
+}
+
+bool SfmlBridge::isMouseButtonPressed(MouseButton button) {
+    switch (button) {
+    case MouseButton::Left:
+        return sf::Mouse::isButtonPressed(sf::Mouse::Button::Left);
+    case MouseButton::Right:
+        return sf::Mouse::isButtonPressed(sf::Mouse::Button::Right);
+    case MouseButton::Middle:
+        return sf::Mouse::isButtonPressed(sf::Mouse::Button::Middle);
+    default:
+        return false;
+    }
+}
+
+void SfmlBridge::mousePosition(const sf::Window &window, int &x, int &y) {
+    const sf::Vector2i position = sf::Mouse::getPosition(window);
+    x = position.x;
+    y = position.y;
+}
+
+std::string SfmlBridge::keyName(Key key) {
+    if (!validKey(key))
+        return "Unknown";
+    return KEY_NAMES[static_cast<int>(key)];
+}
+
+std::string SfmlBridge::keyDescription(Key key) {
+    if (!validKey(key))
+        return "Unknown";
+#if NV_SFML3 || (SFML_VERSION_MAJOR == 2 && SFML_VERSION_MINOR >= 6)
+    const std::string description =
+        sf::Keyboard::getDescription(sf::Keyboard::delocalize(toLibrary(key))).toAnsiString();
+    if (!description.empty())
+        return description;
+#endif
+    return keyName(key);
+}
+
+bool SfmlBridge::loadFont(sf::Font &font, const std::string &filename) {
+#if NV_SFML3
+    return font.openFromFile(filename);
+#else
+    return font.loadFromFile(filename);
+#endif
+}
+
+std::unique_ptr<sf::Text> SfmlBridge::makeText(const sf::Font &font, unsigned int character_size) {
+#if NV_SFML3
+    return std::make_unique<sf::Text>(font, sf::String(), character_size);
+#else
+    return std::make_unique<sf::Text>(sf::String(), font, character_size);
+#endif
+}
+
+void SfmlBridge::setRotation(sf::Transformable &transformable, float degrees) {
+#if NV_SFML3
+    transformable.setRotation(sf::degrees(degrees));
+#else
+    transformable.setRotation(degrees);
+#endif
+}
+
+const sf::Glyph &SfmlBridge::getGlyph(sf::Font &font, char ch, unsigned int character_size, bool bold) {
+    // The same code point sf::Text gets from a one-character string made through the default locale.
+    const sf::String one(ch);
+    return font.getGlyph(one[0], character_size, bold);
+}
+
+void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
+                                 sf::Color color, const sf::Transform &transform) {
+    // A lone character sits at x = 0 on the baseline y = character size, with one pixel of padding around it.
+    const float padding = 1.0f;
+    const float x = 0.f;
+    const float y = static_cast<float>(character_size);
+#if NV_SFML3
+    const float b_left = glyph.bounds.position.x, b_top = glyph.bounds.position.y;
+    const float b_width = glyph.bounds.size.x, b_height = glyph.bounds.size.y;
+    const int t_left = glyph.textureRect.position.x, t_top = glyph.textureRect.position.y;
+    const int t_width = glyph.textureRect.size.x, t_height = glyph.textureRect.size.y;
+#else
+    const float b_left = glyph.bounds.left, b_top = glyph.bounds.top;
+    const float b_width = glyph.bounds.width, b_height = glyph.bounds.height;
+    const int t_left = glyph.textureRect.left, t_top = glyph.textureRect.top;
+    const int t_width = glyph.textureRect.width, t_height = glyph.textureRect.height;
+#endif
+    const float left = b_left - padding;
+    const float top = b_top - padding;
+    const float right = b_left + b_width + padding;
+    const float bottom = b_top + b_height + padding;
+    const float u1 = static_cast<float>(t_left) - padding;
+    const float v1 = static_cast<float>(t_top) - padding;
+    const float u2 = static_cast<float>(t_left + t_width) + padding;
+    const float v2 = static_cast<float>(t_top + t_height) + padding;
+    appendVertex(vertices, transform, x + left, y + top, color, u1, v1);
+    appendVertex(vertices, transform, x + right, y + top, color, u2, v1);
+    appendVertex(vertices, transform, x + left, y + bottom, color, u1, v2);
+    appendVertex(vertices, transform, x + left, y + bottom, color, u1, v2);
+    appendVertex(vertices, transform, x + right, y + top, color, u2, v1);
+    appendVertex(vertices, transform, x + right, y + bottom, color, u2, v2);
+}
+
+void SfmlBridge::appendRectangle(std::vector<sf::Vertex> &vertices, float w, float h, sf::Color color, float tex_x,
+                                 float tex_y, const sf::Transform &transform) {
+    appendVertex(vertices, transform, 0.f, 0.f, color, tex_x, tex_y);
+    appendVertex(vertices, transform, w, 0.f, color, tex_x, tex_y);
+    appendVertex(vertices, transform, 0.f, h, color, tex_x, tex_y);
+    appendVertex(vertices, transform, 0.f, h, color, tex_x, tex_y);
+    appendVertex(vertices, transform, w, 0.f, color, tex_x, tex_y);
+    appendVertex(vertices, transform, w, h, color, tex_x, tex_y);
+}
+
+void SfmlBridge::drawTriangles(sf::RenderTarget &target, const std::vector<sf::Vertex> &vertices,
+                               const sf::Texture *texture) {
+    if (vertices.empty())
+        return;
+    sf::RenderStates states;
+    states.texture = texture;
+    target.draw(vertices.data(), vertices.size(), sf::PrimitiveType::Triangles, states);
+}
+
+bool SfmlBridge::loadSoundBuffer(sf::SoundBuffer &buffer, const std::string &filename) {
+    return buffer.loadFromFile(filename);
+}
+
+std::unique_ptr<sf::Sound> SfmlBridge::makeSound(const sf::SoundBuffer &buffer) {
+    return std::make_unique<sf::Sound>(buffer);
+}
+
+void SfmlBridge::setSoundBuffer(sf::Sound &sound, const sf::SoundBuffer &buffer) {
+    sound.setBuffer(buffer);
+}
+
+void SfmlBridge::setLooping(sf::Sound &sound, bool loop) {
+#if NV_SFML3
+    sound.setLooping(loop);
+#else
+    sound.setLoop(loop);
+#endif
+}
+
+bool SfmlBridge::isLooping(const sf::Sound &sound) {
+#if NV_SFML3
+    return sound.isLooping();
+#else
+    return sound.getLoop();
+#endif
+}
+
+bool SfmlBridge::isPlaying(const sf::Sound &sound) {
+    return sound.getStatus() == sf::SoundSource::Status::Playing;
+}
+
+bool SfmlBridge::openMusic(sf::Music &music, const std::string &filename) {
+    return music.openFromFile(filename);
+}
+
+void SfmlBridge::setLooping(sf::Music &music, bool loop) {
+#if NV_SFML3
+    music.setLooping(loop);
+#else
+    music.setLoop(loop);
+#endif
+}
+
+} // namespace nv

@@ -1,0 +1,208 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <SFML/Audio/Music.hpp>
+#include <SFML/Audio/Sound.hpp>
+#include <SFML/Audio/SoundBuffer.hpp>
+#include <SFML/Graphics/Font.hpp>
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <SFML/Graphics/Transformable.hpp>
+#include <SFML/Graphics/Vertex.hpp>
+#include <SFML/Window/Event.hpp>
+
+namespace nv {
+
+/// The one place that knows which SFML version (2.5, 2.6 or 3.x) is installed; everything else calls it.
+class SfmlBridge {
+public:
+    /// Keys of the window library, named as it names them; the engine's own key table maps from these.
+    enum class Key {
+        Unknown = -1,
+        A = 0,
+        B,
+        C,
+        D,
+        E,
+        F,
+        G,
+        H,
+        I,
+        J,
+        K,
+        L,
+        M,
+        N,
+        O,
+        P,
+        Q,
+        R,
+        S,
+        T,
+        U,
+        V,
+        W,
+        X,
+        Y,
+        Z,
+        Num0,
+        Num1,
+        Num2,
+        Num3,
+        Num4,
+        Num5,
+        Num6,
+        Num7,
+        Num8,
+        Num9,
+        Escape,
+        LControl,
+        LShift,
+        LAlt,
+        LSystem,
+        RControl,
+        RShift,
+        RAlt,
+        RSystem,
+        Menu,
+        LBracket,
+        RBracket,
+        Semicolon,
+        Comma,
+        Period,
+        Apostrophe,
+        Slash,
+        Backslash,
+        Grave,
+        Equal,
+        Hyphen,
+        Space,
+        Enter,
+        Backspace,
+        Tab,
+        PageUp,
+        PageDown,
+        End,
+        Home,
+        Insert,
+        Delete,
+        Add,
+        Subtract,
+        Multiply,
+        Divide,
+        Left,
+        Right,
+        Up,
+        Down,
+        Numpad0,
+        Numpad1,
+        Numpad2,
+        Numpad3,
+        Numpad4,
+        Numpad5,
+        Numpad6,
+        Numpad7,
+        Numpad8,
+        Numpad9,
+        F1,
+        F2,
+        F3,
+        F4,
+        F5,
+        F6,
+        F7,
+        F8,
+        F9,
+        F10,
+        F11,
+        F12,
+        F13,
+        F14,
+        F15,
+        Pause,
+        KeyCount
+    };
+
+    enum class MouseButton { Left, Right, Middle, Other };
+
+    enum class EventKind { None, Closed, KeyPressed, KeyReleased, MouseMoved, MouseButtonPressed, Other };
+
+    /// A window event in a form that does not depend on the library version.
+    struct WindowEvent {
+        EventKind kind = EventKind::None;
+        Key key = Key::Unknown;                  ///< KeyPressed, KeyReleased
+        MouseButton button = MouseButton::Other; ///< MouseButtonPressed
+        int x = 0;                               ///< MouseMoved, MouseButtonPressed: pixels in the window
+        int y = 0;
+    };
+
+    // Window.
+    /// Opens a render window of width x height pixels at 32 bits; style bits and state 1 (full screen) as configured.
+    static std::unique_ptr<sf::RenderWindow> createWindow(unsigned int width, unsigned int height,
+                                                          const std::string &title, int style, int state);
+    /// Width and height of the desktop video mode.
+    static void desktopSize(unsigned int &width, unsigned int &height);
+    /// Takes the next pending event; false when the queue is empty.
+    static bool pollEvent(sf::Window &window, WindowEvent &out);
+    /// The version-independent form of a library event.
+    static WindowEvent translate(const sf::Event &event);
+    /// Turns the window's key repetition on or off.
+    static void setKeyRepeatEnabled(sf::Window &window, bool enabled);
+    /// Copies what has been drawn into the window (not yet displayed) into image; false on failure.
+    static bool captureWindow(sf::RenderWindow &window, sf::Image &image);
+
+    // Keyboard and mouse.
+    /// Whether the key is held down right now.
+    static bool isKeyPressed(Key key);
+    /// Whether the mouse button is held down right now.
+    static bool isMouseButtonPressed(MouseButton button);
+    /// Mouse position relative to the window, in pixels.
+    static void mousePosition(const sf::Window &window, int &x, int &y);
+    /// A human-readable name of the key: the library's where it has one, else our own.
+    static std::string keyDescription(Key key);
+    /// Our own name of the key, as the library names its enumerator ("A", "Subtract", "Unknown").
+    static std::string keyName(Key key);
+
+    // Text and drawing.
+    /// Loads a font file; false on failure.
+    static bool loadFont(sf::Font &font, const std::string &filename);
+    /// A text object over font with an empty string and the given character size.
+    static std::unique_ptr<sf::Text> makeText(const sf::Font &font, unsigned int character_size);
+    /// Sets a rotation in degrees, clockwise.
+    static void setRotation(sf::Transformable &transformable, float degrees);
+    /// The glyph metrics and texture place of one character.
+    static const sf::Glyph &getGlyph(sf::Font &font, char ch, unsigned int character_size, bool bold);
+    /// Appends the two triangles of a glyph as sf::Text lays out a one-character string, through transform.
+    static void appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
+                                sf::Color color, const sf::Transform &transform);
+    /// Appends the two triangles of a solid w x h rectangle (texture point tex_x, tex_y) through transform.
+    static void appendRectangle(std::vector<sf::Vertex> &vertices, float w, float h, sf::Color color, float tex_x,
+                                float tex_y, const sf::Transform &transform);
+    /// Draws vertices as triangles with the texture (may be null) and default blending.
+    static void drawTriangles(sf::RenderTarget &target, const std::vector<sf::Vertex> &vertices,
+                              const sf::Texture *texture);
+
+    // Audio.
+    /// Decodes a sound file into buffer; false on failure.
+    static bool loadSoundBuffer(sf::SoundBuffer &buffer, const std::string &filename);
+    /// A voice bound to buffer.
+    static std::unique_ptr<sf::Sound> makeSound(const sf::SoundBuffer &buffer);
+    /// Binds an existing voice to buffer.
+    static void setSoundBuffer(sf::Sound &sound, const sf::SoundBuffer &buffer);
+    /// Makes the voice repeat or not.
+    static void setLooping(sf::Sound &sound, bool loop);
+    /// Whether the voice repeats.
+    static bool isLooping(const sf::Sound &sound);
+    /// Whether the voice is sounding.
+    static bool isPlaying(const sf::Sound &sound);
+    /// Opens a music stream from a file; false on failure.
+    static bool openMusic(sf::Music &music, const std::string &filename);
+    /// Makes the music repeat or not.
+    static void setLooping(sf::Music &music, bool loop);
+};
+
+} // namespace nv
