@@ -1,0 +1,62 @@
+#include "NetworkFixture.h"
+
+#include <chrono>
+#include <thread>
+
+#include "network/NetworkManager.h"
+
+void NetworkFixture::SetUp() {
+    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
+    if (network_manager.isStarted()) {
+        network_manager.shutDown();
+    }
+    network_manager.stopServer();
+    network_manager.setMaxConnections(nv::DEFAULT_MAX_CONNECTIONS);
+    ASSERT_EQ(network_manager.startUp(), 0);
+}
+
+void NetworkFixture::TearDown() {
+    for (NetworkRecorder *p_recorder : recorders) {
+        delete p_recorder;
+    }
+    recorders.clear();
+    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
+    if (network_manager.isStarted()) {
+        network_manager.shutDown();
+    }
+    network_manager.stopServer();
+    network_manager.setMaxConnections(nv::DEFAULT_MAX_CONNECTIONS);
+}
+
+NetworkRecorder *NetworkFixture::recorder(const std::vector<std::string> &types) {
+    auto *p_recorder = new NetworkRecorder(types);
+    recorders.push_back(p_recorder);
+    return p_recorder;
+}
+
+int NetworkFixture::serve() {
+    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
+    if (network_manager.startServer(0) != 0) {
+        return -1;
+    }
+    return network_manager.getServerPort();
+}
+
+int NetworkFixture::acceptWithin(int timeout_ms) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        int s = nv::NetworkManager::getInstance().accept();
+        if (s != -1 || std::chrono::steady_clock::now() >= deadline) {
+            return s;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+int NetworkFixture::acceptPeer(int port, LoopbackPeer &peer) {
+    peer = LoopbackPeer::connectTo(port);
+    if (!peer.valid()) {
+        return -1;
+    }
+    return acceptWithin();
+}
