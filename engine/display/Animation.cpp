@@ -1,6 +1,10 @@
 #include "display/Animation.h"
 
+#include <cstdint>
+
+#include "core/LogManager.h"
 #include "display/Sprite.h"
+#include "world/utility.h"
 
 namespace nv {
 
