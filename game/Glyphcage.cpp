@@ -108,6 +108,21 @@ int Glyphcage::eventHandler(const nv::Event *p_e) {
     return 0;
 }
 
+std::string Glyphcage::headline() const {
+    switch (state) {
+    case TITLE:
+        return "[ ESCAPE FROM GLYPH-CAGE ]";
+    case LOST:
+        return level == 2 ? "YOU PASSED OUT AND WERE CAPTURED!" : "YOU CAPSIZED AND WERE CAPTURED!";
+    case WON:
+        return "YOU ESCAPED GLYPH-CAGE!";
+    case NOT_CONNECTED:
+        return "LEVEL " + std::to_string(level) + " IS NOT CONNECTED YET";
+    default:
+        return "";
+    }
+}
+
 int Glyphcage::draw() {
     if (state == PLAYING || state == TRANSITION) {
         return 0;
@@ -116,25 +131,12 @@ int Glyphcage::draw() {
     float cx = static_cast<float>(display_manager.getHorizontalChars()) * 0.5f;
     float cy = static_cast<float>(display_manager.getVerticalChars()) * 0.5f;
 
-    std::string line1;
-    std::string line2;
-    switch (state) {
-    case TITLE:
-        line1 = "[ ESCAPE FROM GLYPH-CAGE ]";
-        line2 = "BEGIN YOUR SENTENCE: Enter";
-        break;
-    case LOST:
-        line1 = level == 2 ? "YOU PASSED OUT AND WERE CAPTURED!" : "YOU CAPSIZED AND WERE CAPTURED!";
+    const std::string line1 = headline();
+    const char *line2 = "BEGIN YOUR SENTENCE: Enter";
+    if (state == LOST) {
         line2 = "TRY TO ESCAPE AGAIN: Enter";
-        break;
-    case WON:
-        line1 = "YOU ESCAPED GLYPH-CAGE!";
+    } else if (state == WON) {
         line2 = "TURN YOURSELF BACK IN: Enter";
-        break;
-    default:
-        line1 = "LEVEL " + std::to_string(level) + " IS NOT CONNECTED YET";
-        line2 = "BEGIN YOUR SENTENCE: Enter";
-        break;
     }
     display_manager.drawString(nv::Vector(cx, cy - 3), line1, nv::JUSTIFY_CENTER, nv::YELLOW);
     display_manager.drawString(nv::Vector(cx, cy), line2, nv::JUSTIFY_CENTER, nv::WHITE);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "world/Object.h"
 
 /// What the controller shows.
@@ -36,6 +38,9 @@ public:
     void changeState(int new_target_state, int new_level);
     /// Starts the next connected level after the current one, or the escaped screen.
     void advanceLevel();
+
+    /// The first line of the full-screen text of the current state ("" while playing or in a transition).
+    std::string headline() const;
 
     /// What is on screen now.
     int getState() const { return state; }
