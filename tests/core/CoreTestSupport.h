@@ -11,6 +11,7 @@
 #include "core/Config.h"
 #include "core/GameManager.h"
 #include "core/LogManager.h"
+#include "world/WorldManager.h"
 
 namespace nv_test {
 
@@ -89,11 +90,15 @@ inline std::vector<std::string> lines(const std::string &text) {
     return result;
 }
 
-/// Puts the log manager, the configuration and the game manager back to their first-use state.
+/// Puts the log manager, the configuration and the game manager back to their first-use state; the world
+/// manager's objects are deleted.
 inline void resetCoreSingletons() {
     nv::GameManager &game_manager = nv::GameManager::getInstance();
     if (game_manager.isStarted()) {
         game_manager.shutDown();
+    }
+    if (nv::WorldManager::getInstance().isStarted()) {
+        nv::WorldManager::getInstance().shutDown();
     }
     game_manager.setGameOver(false);
     game_manager.setFrameTime(nv::FRAME_TIME_DEFAULT);
@@ -104,6 +109,13 @@ inline void resetCoreSingletons() {
     log_manager.setFlush(false);
     nv::Config::getInstance().reset();
     nv::match("reset:", "");
+}
+
+/// Starts the world manager so that objects can be made; resetCoreSingletons() deletes them again.
+inline void startWorld() {
+    if (!nv::WorldManager::getInstance().isStarted()) {
+        nv::WorldManager::getInstance().startUp();
+    }
 }
 
 } // namespace nv_test
