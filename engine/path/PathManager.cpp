@@ -14,7 +14,7 @@
 
 namespace nv {
 
-PathManager::PathManager() : max_cycle_time(0), cursor(0) {
+PathManager::PathManager() : max_cycle_time(0), cursor(0), cycle_exceeded(false) {
     setType("PathManager");
 }
 
@@ -43,7 +43,46 @@ void PathManager::shutDown() {
 }
 
 void PathManager::cycle(int time) {
-    (void)time;
+    cycle_exceeded = false;
+    if (searches.empty()) {
+        return;
+    }
+    const int budget = std::max(max_cycle_time, time);
+    Clock clock;
+    auto elapsed = [&clock]() { return clock.split() / 1000; };
+
+    bool out_of_time = false;
+    while (!searches.empty() && !out_of_time) {
+        if (elapsed() >= budget) {
+            break;
+        }
+        for (cursor = 0; cursor < static_cast<int>(searches.size()); cursor++) {
+            PathFind *p_search = searches[static_cast<std::size_t>(cursor)];
+            int result = p_search->cycleOnce();
+            if (result == PATH_NONE || result == PATH_FOUND) {
+                report(p_search, result);
+            }
+            if (elapsed() > budget) {
+                out_of_time = true;
+                break;
+            }
+        }
+    }
+    if (elapsed() > budget) {
+        cycle_exceeded = true;
+        LogManager::getInstance().writeLog(5, "PathManager::cycle(): cycle time %d exceeded.", budget);
+    }
+}
+
+void PathManager::report(PathFind *p_search, int result) {
+    EventPath event(result, result == PATH_FOUND ? p_search->getPath() : Path());
+    Object *p_o = p_search->getObject();
+    // Withdrawn before the handler runs: a finished search must never report twice, and once the handler has
+    // run the search may be deleted, its memory even reused by a new request.
+    removePath(p_search);
+    if (p_o != nullptr) {
+        p_o->eventHandler(&event);
+    }
 }
 
 int PathManager::removePath(PathFind *p_search) {
@@ -105,7 +144,6 @@ int PathManager::request(Object *p_o, Vector goal, Object *p_target) {
     auto p_search = std::make_unique<PathFind>(p_o, start_x, start_y, goal_x, goal_y, p_target);
     PathFind *p_raw = p_search.get();
     p_o->setPathSearch(std::move(p_search));
-    removePath(p_raw);
     return addPath(p_raw);
 }
 
@@ -132,6 +170,10 @@ bool PathManager::holds(const PathFind *p_search) const {
 
 int PathManager::getMaxCycleTime() const {
     return max_cycle_time;
+}
+
+bool PathManager::getCycleExceeded() const {
+    return cycle_exceeded;
 }
 
 } // namespace nv

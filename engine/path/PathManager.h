@@ -42,6 +42,8 @@ public:
     bool holds(const PathFind *p_search) const;
     /// The least time cycle() may always use, in milliseconds.
     int getMaxCycleTime() const;
+    /// True when the last cycle() ran past its budget.
+    bool getCycleExceeded() const;
 
 private:
     PathManager();
@@ -52,6 +54,8 @@ private:
     std::vector<PathFind *> searches;
     int max_cycle_time;
     int cursor;
+    // The overrun line is written at a level the log never reaches; this keeps the fact observable.
+    bool cycle_exceeded;
 };
 
 } // namespace nv
