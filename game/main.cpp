@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "GameStart.h"
+
+int main() {
+    return runGlyphcage();
+}
