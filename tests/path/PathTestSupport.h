@@ -124,10 +124,16 @@ protected:
         ASSERT_EQ(world.startUp(), 0);
         ASSERT_EQ(world.setBoundary(nv::Box(nv::Vector(0, 0), static_cast<float>(cols), static_cast<float>(rows))), 0);
         world.setView(world.getBoundary());
+        // A start with no frame time brings the least cycle time back to its first-use 0.
         nv::PathManager &paths = nv::PathManager::getInstance();
         if (paths.isStarted()) {
             paths.shutDown();
         }
+        nv::GameManager::getInstance().setFrameTime(0);
+        paths.startUp();
+        paths.shutDown();
+        nv::GameManager::getInstance().setFrameTime(nv::FRAME_TIME_DEFAULT);
+        ASSERT_EQ(paths.getMaxCycleTime(), 0);
         ASSERT_EQ(paths.getNumSearches(), 0);
         log_mark = logSize();
     }
