@@ -4,8 +4,11 @@
 #include "Prisoner.h"
 #include "core/EventStep.h"
 #include "core/GameManager.h"
+#include "display/DisplayManager.h"
 #include "world/ObjectListIterator.h"
 #include "world/WorldManager.h"
+
+#include <string>
 
 BoilerTimer::BoilerTimer(Glyphcage *new_controller)
     : controller(new_controller), time_left(BOILER_TIME), pass_out_left(0), boiler_on(false) {

@@ -5,12 +5,21 @@
 #include "Glyphcage.h"
 #include "Prisoner.h"
 #include "Vents.h"
+#include "display/ViewObject.h"
 #include "world/ObjectListIterator.h"
 #include "world/WorldManager.h"
 
 Level2::Level2(Glyphcage *new_controller) : section(1), section_count(2), controller(new_controller) {
     setType("level-2");
     setSolidness(nv::SPECTRAL);
+
+    nv::ViewObject *p_title = new nv::ViewObject();
+    p_title->setViewString("LEVEL II - THE VENTS");
+    p_title->setLocation(nv::BOTTOM_CENTER);
+    p_title->setColor(nv::YELLOW);
+    p_title->setBorder(false);
+    p_title->setDrawValue(false);
+
     registerInterest(NEXT_SECTION_EVENT);
     new BoilerTimer(controller);
     Vents::build(section);
