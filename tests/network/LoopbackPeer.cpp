@@ -28,10 +28,14 @@ LoopbackPeer &LoopbackPeer::operator=(LoopbackPeer &&other) noexcept {
     return *this;
 }
 
-LoopbackPeer LoopbackPeer::connectTo(int port) {
+LoopbackPeer LoopbackPeer::connectTo(int port, int receive_buffer) {
     int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (s < 0) {
         return LoopbackPeer();
+    }
+    // Only a buffer set before the handshake shrinks the window the sender is offered.
+    if (receive_buffer > 0) {
+        ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof(receive_buffer));
     }
     timeval timeout{2, 0};
     ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
@@ -120,10 +124,6 @@ bool LoopbackPeer::closedWithin(int timeout_ms) {
             return true;
         }
     }
-}
-
-void LoopbackPeer::setReceiveBuffer(int bytes) {
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof(bytes));
 }
 
 void LoopbackPeer::reset() {

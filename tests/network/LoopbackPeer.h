@@ -16,8 +16,8 @@ public:
     LoopbackPeer(const LoopbackPeer &) = delete;
     LoopbackPeer &operator=(const LoopbackPeer &) = delete;
 
-    /// Connects to 127.0.0.1:port; the result is invalid if that failed.
-    static LoopbackPeer connectTo(int port);
+    /// Connects to 127.0.0.1:port, with a small receive buffer if one is given; invalid if that failed.
+    static LoopbackPeer connectTo(int port, int receive_buffer = 0);
 
     /// True while the peer holds a socket.
     bool valid() const { return fd >= 0; }
@@ -31,8 +31,6 @@ public:
     std::string readAvailable(int timeout_ms);
     /// True if the far end closes (end of stream or reset) within timeout_ms; data before that is skipped.
     bool closedWithin(int timeout_ms);
-    /// Shrinks the receive buffer so a sender fills it quickly.
-    void setReceiveBuffer(int bytes);
     /// Closes with a reset (SO_LINGER 0) instead of an orderly close.
     void reset();
     /// Closes in the orderly way.

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
 
 #include "NetworkFixture.h"
@@ -178,10 +179,12 @@ TEST_F(NetworkSend, DeliveryToAGonePeerClosesItAndGoesOnWithTheOthers) {
 TEST_F(NetworkSend, FullPeerNeverGetsACutOrReorderedStream) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
     int port = serve();
-    LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    LoopbackPeer peer = LoopbackPeer::connectTo(port, 4096);
+    ASSERT_TRUE(peer.valid());
+    int s = acceptWithin();
     ASSERT_GE(s, 0);
-    peer.setReceiveBuffer(4096);
+    int small = 4096;
+    ::setsockopt(s, SOL_SOCKET, SO_SNDBUF, &small, sizeof(small));
     // Numbered blocks: a lost or repeated piece shows up as a mismatch at the far end. What is sent now
     // goes before what waits for a delivery.
     std::string expected;
