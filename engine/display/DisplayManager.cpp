@@ -45,7 +45,7 @@ DisplayManager &DisplayManager::getInstance() {
 DisplayManager::DisplayManager()
     : font(), window(), window_horizontal_pixels(1024), window_vertical_pixels(768), window_horizontal_chars(80),
       window_vertical_chars(24), rectangle(), window_background_color(0, 0, 0, 255), text(), batching(true),
-      capture(false), headless(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache() {
+      capture(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache() {
     setType("DisplayManager");
     glyph_cache.fill(nullptr);
 }
@@ -71,7 +71,6 @@ int DisplayManager::startUp() {
     window_vertical_pixels = config.getWindowVerticalPixels();
     window_horizontal_chars = config.getWindowHorizontalChars();
     window_vertical_chars = config.getWindowVerticalChars();
-    headless = config.getHeadless();
     pending.clear();
     shown.clear();
     pending.reserve(INITIAL_CELLS);
@@ -79,7 +78,7 @@ int DisplayManager::startUp() {
     flushed = 0;
     glyph_cache.fill(nullptr);
 
-    if (headless) {
+    if (config.getHeadless()) {
         log.writeLog(1, "DisplayManager::startUp(): no graphics in headless mode.");
     } else {
         if (!displayReachable()) {
@@ -171,12 +170,16 @@ void DisplayManager::shutDown() {
     LogManager::getInstance().writeLog(5, "DisplayManager::shutDown(): successfully stopped.");
 }
 
+bool DisplayManager::configHeadless() const {
+    return Config::getInstance().getHeadless();
+}
+
 bool DisplayManager::canDraw() const {
-    return (!headless && window) || capture;
+    return (!configHeadless() && window) || capture;
 }
 
 int DisplayManager::drawCharacter(Vector world_pos, char ch, Color color, float angle) {
-    if (headless && !capture)
+    if (configHeadless() && !capture)
         return -1;
     // CUSTOM and unknown colors leave the components alone, so they start as white.
     unsigned char r = 255;
@@ -216,7 +219,7 @@ int DisplayManager::drawString(Vector world_pos, std::string str, Justification 
         LogManager::getInstance().writeLog("%s not started!", getType().c_str());
         return -1;
     }
-    if (headless && !capture)
+    if (configHeadless() && !capture)
         return -1;
     Vector start = world_pos;
     const float length = static_cast<float>(str.size());
@@ -241,7 +244,7 @@ int DisplayManager::swapBuffers() {
         return -1;
     }
     int result = -1;
-    if (!headless && window) {
+    if (!configHeadless() && window) {
         flush();
         window->display();
         window->clear(window_background_color);
@@ -260,7 +263,7 @@ void DisplayManager::setBatching(bool new_batching) {
 }
 
 int DisplayManager::flush() {
-    if (!isStarted() || headless || !window)
+    if (!isStarted() || !window)
         return -1;
     if (flushed < pending.size())
         renderCells(flushed, pending.size());
@@ -283,12 +286,19 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
     vertices.clear();
     const float cell_w = rectangle->getSize().x;
     const float cell_h = rectangle->getSize().y;
+    const sf::Texture &texture = font.getTexture(character_size);
     sf::Transformable place;
     for (std::size_t i = from; i < to; i++) {
         const CellBatch::Cell &cell = pending.at(i);
+        if (cell.angle != 0.0f) {
+            // The GPU rounds a rotation differently from the CPU; drawing it on its own keeps the picture exact.
+            SfmlBridge::drawTriangles(*window, vertices, &texture);
+            vertices.clear();
+            drawCellNow(cell);
+            continue;
+        }
         // The page's reserved white texels make the cell a solid fill within the same textured draw.
         place.setPosition(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5);
-        SfmlBridge::setRotation(place, cell.angle);
         SfmlBridge::appendRectangle(vertices, cell_w, cell_h, window_background_color, 1.f, 1.f, place.getTransform());
         if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
             continue;
@@ -299,7 +309,7 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
         SfmlBridge::appendGlyphQuad(vertices, *glyph_cache[index], character_size,
                                     sf::Color(cell.r, cell.g, cell.b, 255), place.getTransform());
     }
-    SfmlBridge::drawTriangles(*window, vertices, &font.getTexture(character_size));
+    SfmlBridge::drawTriangles(*window, vertices, &texture);
 }
 
 float charWidth() {

@@ -80,6 +80,7 @@ private:
     void drawCellNow(const CellBatch::Cell &cell);
     void renderCells(std::size_t from, std::size_t to);
     bool canDraw() const;
+    bool configHeadless() const;
 
     sf::Font font;
     std::unique_ptr<sf::RenderWindow> window;
@@ -93,7 +94,6 @@ private:
 
     bool batching;
     bool capture;
-    bool headless;
     unsigned int character_size;
     CellBatch pending;
     CellBatch shown;
