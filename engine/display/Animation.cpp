@@ -43,12 +43,40 @@ Box Animation::getBox() const {
     return Box(Vector(-w * 0.5f, -h * 0.5f), w, h);
 }
 
-int Animation::serialize(std::stringstream *) const {
-    return 0;
+int Animation::serialize(std::stringstream *p_ss) const {
+    const std::uint64_t length = name.size();
+    p_ss->write(reinterpret_cast<const char *>(&length), sizeof(length));
+    p_ss->write(name.data(), static_cast<std::streamsize>(name.size()));
+    p_ss->write(reinterpret_cast<const char *>(&index), sizeof(index));
+    p_ss->write(reinterpret_cast<const char *>(&slowdown_count), sizeof(slowdown_count));
+    return checkStream("Animation::serialize()", p_ss);
 }
 
-int Animation::deserialize(std::stringstream *) {
-    return 0;
+int Animation::deserialize(std::stringstream *p_ss) {
+    std::uint64_t length = 0;
+    p_ss->read(reinterpret_cast<char *>(&length), sizeof(length));
+    if (!*p_ss)
+        return checkStream("Animation::deserialize()", p_ss);
+    // A length from outside is trusted only as far as the stream really holds bytes.
+    const std::streampos here = p_ss->tellg();
+    p_ss->seekg(0, std::ios::end);
+    const std::streampos end = p_ss->tellg();
+    p_ss->seekg(here);
+    const std::uint64_t available = end >= here ? static_cast<std::uint64_t>(end - here) : 0;
+    if (length > available) {
+        LogManager::getInstance().writeLog("Animation::deserialize(): Error! Cannot allocate %d bytes.",
+                                           static_cast<int>(length > 0x7fffffff ? 0x7fffffff : length));
+        return -1;
+    }
+    std::string buffer(static_cast<std::size_t>(length), '\0');
+    p_ss->read(&buffer[0], static_cast<std::streamsize>(length));
+    const std::size_t zero = buffer.find('\0');
+    if (zero != std::string::npos)
+        buffer.resize(zero);
+    name = buffer;
+    p_ss->read(reinterpret_cast<char *>(&index), sizeof(index));
+    p_ss->read(reinterpret_cast<char *>(&slowdown_count), sizeof(slowdown_count));
+    return checkStream("Animation::deserialize()", p_ss);
 }
 
 std::string Animation::toString() const {
