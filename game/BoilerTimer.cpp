@@ -56,6 +56,22 @@ void BoilerTimer::tick() {
     }
 }
 
+std::string BoilerTimer::countdownText(int time_left_ms) {
+    // A started second counts as a whole one, so 0 shows only once the time is up.
+    return "BOILER TURNING ON: " + std::to_string((time_left_ms + 999) / 1000) + "s";
+}
+
+nv::Color BoilerTimer::countdownColor(int time_left_ms) {
+    return time_left_ms + 999 < 16000 ? nv::RED : nv::YELLOW;
+}
+
 int BoilerTimer::draw() {
+    if (controller == nullptr || controller->getState() != PLAYING) {
+        return 0;
+    }
+    nv::DisplayManager &display_manager = nv::DisplayManager::getInstance();
+    const float x = static_cast<float>(display_manager.getHorizontalChars() - 3);
+    display_manager.drawString(nv::Vector(x, 1), countdownText(time_left), nv::JUSTIFY_RIGHT,
+                               countdownColor(time_left));
     return 0;
 }

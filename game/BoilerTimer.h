@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+
+#include "display/Color.h"
 #include "world/Object.h"
 
 class Glyphcage;
@@ -23,6 +26,11 @@ public:
 
     /// Counts one step of nominal frame time down, freezing the prisoner and then losing the level when it runs out.
     void tick();
+
+    /// The countdown as shown: "BOILER TURNING ON: " followed by the started seconds left and "s".
+    static std::string countdownText(int time_left_ms);
+    /// RED once 15 seconds or fewer are shown, YELLOW before.
+    static nv::Color countdownColor(int time_left_ms);
 
     /// Milliseconds until the boiler turns on.
     int getTimeLeft() const { return time_left; }
