@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/LogManager.h"
+#include "display/ViewObject.h"
 #include "world/EventCollision.h"
 #include "world/EventOut.h"
 #include "world/Object.h"
@@ -257,7 +258,8 @@ void WorldManager::draw() {
         ObjectListIterator it(&layer);
         for (it.first(); !it.isDone(); it.next()) {
             Object *p_o = it.currentObject();
-            if (boxesOverlap(worldBox(p_o), view)) {
+            // Screen-fixed objects move with the view, so they are drawn wherever their box lies.
+            if (dynamic_cast<ViewObject *>(p_o) != nullptr || boxesOverlap(worldBox(p_o), view)) {
                 p_o->draw();
             }
         }
