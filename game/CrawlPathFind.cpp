@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "world/Object.h"
+#include "world/ObjectList.h"
+#include "world/ObjectListIterator.h"
 #include "world/WorldManager.h"
 
 namespace {
@@ -22,5 +24,13 @@ bool CrawlPathFind::isBlocked(int x, int y) const {
     if (!(fx > 3 && fy > 3 && fx < boundary.getHorizontal() && fy < boundary.getVertical())) {
         return true;
     }
-    return nv::PathFind::isBlocked(x, y);
+    // Unlike the general search, a wall whose box holds the exit still blocks: the prisoner's move would be
+    // refused there all the same.
+    nv::ObjectList in_the_way = nv::WorldManager::getInstance().getCollisions(getObject(), nv::Vector(fx, fy));
+    for (nv::ObjectListIterator it(&in_the_way); !it.isDone(); it.next()) {
+        if (it.currentObject()->getSolidness() == nv::HARD) {
+            return true;
+        }
+    }
+    return false;
 }
