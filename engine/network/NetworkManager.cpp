@@ -302,6 +302,7 @@ int NetworkManager::send(const void *buffer, int bytes, int socket) {
             queue.insert(position, QueuedMessage{bytes, std::move(copy), 0, 0, true});
             return 0;
         }
+        index = indexOf(socket);
     }
     log_manager.writeLog(15, "NetworkManager::send(): Socket %d. Calling ::send()...", socket);
     int sent = 0;

@@ -124,3 +124,36 @@ TEST_F(NetworkGameLoop, ShutDownClosesTheGamesConnections) {
     EXPECT_EQ(network_manager.getNumConnections(), 0);
     EXPECT_TRUE(client.closedWithin(2000));
 }
+
+TEST_F(NetworkGameLoop, WithoutServerOrConnectionsTheLoopWritesNothingAboutTheNetwork) {
+    nv::GameManager &game_manager = nv::GameManager::getInstance();
+    ASSERT_EQ(game_manager.startUp(), 0);
+    ASSERT_TRUE(nv::NetworkManager::getInstance().isStarted());
+    p_recorder = new NetworkRecorder({"nv-step"});
+    p_recorder->on_step = [&](int step) {
+        if (step >= 3) {
+            game_manager.setGameOver();
+        }
+    };
+    game_manager.run();
+    delete p_recorder;
+    p_recorder = nullptr;
+    game_manager.shutDown();
+    std::ifstream log(dir + "/norvantis.log");
+    std::string line;
+    int lines = 0;
+    while (std::getline(log, line)) {
+        lines++;
+        EXPECT_EQ(line.find("NetworkManager"), std::string::npos) << line;
+    }
+    EXPECT_GT(lines, 0);
+}
+
+TEST_F(NetworkGameLoop, NetworkingOffLeavesTheManagerAlone) {
+    std::ofstream(dir + "/config.txt") << "headless:true,\nnetworking:false,\nframe_time:5,\n";
+    nv::GameManager &game_manager = nv::GameManager::getInstance();
+    ASSERT_EQ(game_manager.startUp(), 0);
+    EXPECT_FALSE(nv::NetworkManager::getInstance().isStarted());
+    game_manager.shutDown();
+    EXPECT_FALSE(nv::NetworkManager::getInstance().isStarted());
+}
