@@ -117,7 +117,7 @@ void AutoPilot::pilot() {
         state_steps++;
     }
 
-    if (nominal_time > time_limit && !gave_up) {
+    if (nominal_time > time_limit && !gave_up && outcome.empty()) {
         gave_up = true;
         outcome = "GAVE UP IN LEVEL " + std::to_string(getLevel());
         releaseAll();
