@@ -40,9 +40,3 @@ TEST(EventNetwork, AcceptAndCloseCarryTheirLabelTypeAndSocket) {
     EXPECT_EQ(close.getLabel(), 2);
     EXPECT_EQ(close.getSocket(), 13);
 }
-
-TEST(EventNetwork, DeletingThroughTheBaseRunsTheDerivedDestructor) {
-    nv::Event *p_event = new nv::EventNetworkClose(5);
-    EXPECT_NE(dynamic_cast<nv::EventNetwork *>(p_event), nullptr);
-    delete p_event;
-}

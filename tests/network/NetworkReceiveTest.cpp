@@ -145,12 +145,6 @@ TEST_F(NetworkClient, ConnectsAndTalksBothWays) {
     EXPECT_EQ(std::string(buffer, 4), "down");
 }
 
-TEST_F(NetworkClient, ConnectsByHostName) {
-    LoopbackListener listener;
-    ASSERT_GT(listener.port(), 0);
-    EXPECT_GE(nv::NetworkManager::getInstance().connect("localhost", listener.port()), 0);
-}
-
 TEST_F(NetworkClient, RespectsTheMaximum) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
     network_manager.setMaxConnections(2);
@@ -173,13 +167,6 @@ TEST_F(NetworkClient, RefusedConnectionFailsQuicklyAndAddsNothing) {
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(network_manager.connect("127.0.0.1", port), -1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    EXPECT_EQ(network_manager.getNumConnections(), 0);
-}
-
-TEST_F(NetworkClient, PortOutOfRangeIsRefused) {
-    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    EXPECT_EQ(network_manager.connect("127.0.0.1", 0), -1);
-    EXPECT_EQ(network_manager.connect("127.0.0.1", 70000), -1);
     EXPECT_EQ(network_manager.getNumConnections(), 0);
 }
 
