@@ -21,6 +21,8 @@ const std::uint8_t CELL_CLOSED = 2;
 // Blocked state of a 3 x 3 neighbourhood, asked of the world at most once per cell and step.
 const std::int8_t BLOCK_UNKNOWN = -1;
 
+const std::size_t MAX_SEARCH_CELLS = std::size_t(1) << 22;
+
 int wholeCells(float extent) {
     if (!(extent > 0.0f)) {
         return 0;
@@ -34,6 +36,15 @@ int wholeCells(float extent) {
 
 } // namespace
 
+bool PathFind::world_still = false;
+std::uint64_t PathFind::world_epoch = 0;
+
+void PathFind::holdWorldStill(bool still) {
+    world_still = still;
+    // A new period every time: answers from an earlier one may be stale.
+    world_epoch++;
+}
+
 PathFind::PathFind(Object *p_object, int start_x, int start_y, int goal_x, int goal_y, Object *p_target)
     : object(p_object), target(p_target), start{start_x, start_y}, goal{goal_x, goal_y}, num_cols(0), num_rows(0),
       open_count(0), next_seq(0), found(false) {
@@ -41,10 +52,16 @@ PathFind::PathFind(Object *p_object, int start_x, int start_y, int goal_x, int g
     num_cols = wholeCells(boundary.getHorizontal());
     num_rows = wholeCells(boundary.getVertical());
     std::size_t cells = static_cast<std::size_t>(num_cols) * static_cast<std::size_t>(num_rows);
+    // A world this large cannot be searched cell by cell; the search then reports that it has no node table.
+    if (cells > MAX_SEARCH_CELLS) {
+        cells = 0;
+    }
     if (cells > 0) {
         nodes.assign(cells, Node{0.0f, 0.0f, start});
         state.assign(cells, CELL_UNSEEN);
         open_seq.assign(cells, 0);
+        blocked_epoch.assign(cells, 0);
+        blocked_value.assign(cells, 0);
     }
     // The target may be destroyed before the search ends; its box at the goal is all the search needs.
     if (target != nullptr) {
@@ -59,6 +76,18 @@ bool PathFind::lowerPriority(const OpenEntry &a, const OpenEntry &b) {
         return a.f > b.f;
     }
     return a.seq < b.seq;
+}
+
+bool PathFind::blockedNow(int x, int y) {
+    if (!world_still || x < 0 || y < 0 || x >= num_cols || y >= num_rows) {
+        return isBlocked(x, y);
+    }
+    std::size_t i = static_cast<std::size_t>(indexOf(x, y));
+    if (blocked_epoch[i] != world_epoch) {
+        blocked_value[i] = isBlocked(x, y) ? 1 : 0;
+        blocked_epoch[i] = world_epoch;
+    }
+    return blocked_value[i] != 0;
 }
 
 PathFind::Cell PathFind::popBest() {
@@ -122,7 +151,7 @@ void PathFind::examineNeighbours(Cell current, int cols, int rows) {
     auto blockedAt = [&](int dx, int dy) {
         std::int8_t &b = blocked[dy + 1][dx + 1];
         if (b == BLOCK_UNKNOWN) {
-            b = isBlocked(current.x + dx, current.y + dy) ? 1 : 0;
+            b = blockedNow(current.x + dx, current.y + dy) ? 1 : 0;
         }
         return b == 1;
     };
@@ -225,8 +254,10 @@ const std::vector<PathFind::Cell> &PathFind::getClosedList() const {
 }
 
 bool PathFind::isBlocked(int x, int y) const {
+    // The world manager's collision query, minus the two lists it would allocate per call.
     Vector where(static_cast<float>(x), static_cast<float>(y));
-    ObjectList colliding = WorldManager::getInstance().getCollisions(object, where);
+    colliding.clear();
+    WorldManager::getInstance().getSceneGraph().collectCollisions(object, where, colliding, candidates);
     ObjectListIterator it(&colliding);
     for (it.first(); !it.isDone(); it.next()) {
         const Object *p_o = it.currentObject();

@@ -5,6 +5,7 @@
 
 #include "path/Path.h"
 #include "world/Box.h"
+#include "world/ObjectList.h"
 
 namespace nv {
 
@@ -61,6 +62,10 @@ public:
     /// True when the object may not stand on the cell: a hard object is there whose box does not hold the goal.
     virtual bool isBlocked(int x, int y) const;
 
+    /// While held still (and until held again), searches may reuse what they learnt about blocked cells; the path
+    /// manager holds the world still only while nothing but searches runs.
+    static void holdWorldStill(bool still);
+
 private:
     // One heap entry; seq is the cell's place in the open order, so the later of equal f wins.
     struct OpenEntry {
@@ -72,6 +77,7 @@ private:
 
     int indexOf(int x, int y) const { return y * num_cols + x; }
     Cell popBest();
+    bool blockedNow(int x, int y);
     void examineNeighbours(Cell current, int cols, int rows);
 
     Object *object;
@@ -89,6 +95,15 @@ private:
     int open_count;
     std::uint32_t next_seq;
     bool found;
+    // Reused by every collision query, so asking about a cell allocates nothing once they have grown.
+    mutable ObjectList colliding;
+    mutable ObjectList candidates;
+    // Blocked answers stamped with the still period they were learnt in.
+    std::vector<std::uint64_t> blocked_epoch;
+    std::vector<std::uint8_t> blocked_value;
+
+    static bool world_still;
+    static std::uint64_t world_epoch;
 };
 
 } // namespace nv

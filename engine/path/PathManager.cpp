@@ -51,6 +51,8 @@ void PathManager::cycle(int time) {
     Clock clock;
     auto elapsed = [&clock]() { return clock.split() / 1000; };
 
+    // Only searches run from here on, and none of them moves anything, until a report goes out.
+    PathFind::holdWorldStill(true);
     bool out_of_time = false;
     while (!searches.empty() && !out_of_time) {
         if (elapsed() >= budget) {
@@ -68,6 +70,7 @@ void PathManager::cycle(int time) {
             }
         }
     }
+    PathFind::holdWorldStill(false);
     if (elapsed() > budget) {
         cycle_exceeded = true;
         LogManager::getInstance().writeLog(5, "PathManager::cycle(): cycle time %d exceeded.", budget);
@@ -81,7 +84,9 @@ void PathManager::report(PathFind *p_search, int result) {
     // run the search may be deleted, its memory even reused by a new request.
     removePath(p_search);
     if (p_o != nullptr) {
+        PathFind::holdWorldStill(false);
         p_o->eventHandler(&event);
+        PathFind::holdWorldStill(true);
     }
 }
 
