@@ -45,7 +45,8 @@ DisplayManager &DisplayManager::getInstance() {
 DisplayManager::DisplayManager()
     : font(), window(), window_horizontal_pixels(1024), window_vertical_pixels(768), window_horizontal_chars(80),
       window_vertical_chars(24), rectangle(), window_background_color(0, 0, 0, 255), text(), batching(true),
-      capture(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache() {
+      capture(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache(), window_dirty(true),
+      grid_cols(0), grid_rows(0), grid_head(), covered() {
     setType("DisplayManager");
     glyph_cache.fill(nullptr);
 }
@@ -148,7 +149,11 @@ int DisplayManager::startUp() {
 
         window_background_color = colorToSFML(static_cast<Color>(config.getWindowBackgroundColor()));
         rectangle->setFillColor(window_background_color);
-        window->clear(window_background_color);
+        grid_cols = window_horizontal_chars + 2;
+        grid_rows = window_vertical_chars + 2;
+        grid_head.assign(static_cast<std::size_t>(grid_cols) * static_cast<std::size_t>(grid_rows), -1);
+        covered.reserve(INITIAL_CELLS * 4);
+        clearWindow();
     }
 
     Manager::startUp();
@@ -210,6 +215,7 @@ int DisplayManager::drawCharacter(Vector world_pos, char ch, unsigned char r, un
     if (window && !batching) {
         drawCellNow(cell);
         flushed = pending.size();
+        window_dirty = true;
     }
     return 0;
 }
@@ -245,9 +251,9 @@ int DisplayManager::swapBuffers() {
     }
     int result = -1;
     if (!configHeadless() && window) {
-        flush();
+        renderPending();
         window->display();
-        window->clear(window_background_color);
+        clearWindow();
         result = 0;
     }
     shown.swap(pending);
@@ -265,10 +271,81 @@ void DisplayManager::setBatching(bool new_batching) {
 int DisplayManager::flush() {
     if (!isStarted() || !window)
         return -1;
+    renderPending();
+    // The caller is about to draw into the window itself, so nothing there can be assumed blank any more.
+    window_dirty = true;
+    return 0;
+}
+
+void DisplayManager::renderPending() {
     if (flushed < pending.size())
         renderCells(flushed, pending.size());
     flushed = pending.size();
-    return 0;
+}
+
+void DisplayManager::clearWindow() {
+    window->clear(window_background_color);
+    resetCoverage();
+    window_dirty = false;
+}
+
+void DisplayManager::resetCoverage() {
+    std::fill(grid_head.begin(), grid_head.end(), -1);
+    covered.clear();
+}
+
+void DisplayManager::addCoverage(float left, float top, float right, float bottom) {
+    const float cell_w = charWidth();
+    const float cell_h = charHeight();
+    const int c0 = std::max(0, static_cast<int>(std::floor(left / cell_w)) + 1);
+    const int c1 = std::min(grid_cols - 1, static_cast<int>(std::floor(right / cell_w)) + 1);
+    const int r0 = std::max(0, static_cast<int>(std::floor(top / cell_h)) + 1);
+    const int r1 = std::min(grid_rows - 1, static_cast<int>(std::floor(bottom / cell_h)) + 1);
+    for (int r = r0; r <= r1; r++) {
+        for (int c = c0; c <= c1; c++) {
+            int &head = grid_head[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid_cols) + c];
+            covered.push_back(Covered{left, top, right, bottom, head});
+            head = static_cast<int>(covered.size()) - 1;
+        }
+    }
+}
+
+bool DisplayManager::coverageWithin(float left, float top, float right, float bottom, float &c_left, float &c_top,
+                                    float &c_right, float &c_bottom) const {
+    const float cell_w = charWidth();
+    const float cell_h = charHeight();
+    const int c0 = std::max(0, static_cast<int>(std::floor(left / cell_w)) + 1);
+    const int c1 = std::min(grid_cols - 1, static_cast<int>(std::floor(right / cell_w)) + 1);
+    const int r0 = std::max(0, static_cast<int>(std::floor(top / cell_h)) + 1);
+    const int r1 = std::min(grid_rows - 1, static_cast<int>(std::floor(bottom / cell_h)) + 1);
+    bool found = false;
+    for (int r = r0; r <= r1; r++) {
+        for (int c = c0; c <= c1; c++) {
+            for (int i = grid_head[static_cast<std::size_t>(r) * static_cast<std::size_t>(grid_cols) + c]; i >= 0;
+                 i = covered[static_cast<std::size_t>(i)].next) {
+                const Covered &box = covered[static_cast<std::size_t>(i)];
+                const float l = std::max(left, box.left);
+                const float t = std::max(top, box.top);
+                const float rr = std::min(right, box.right);
+                const float b = std::min(bottom, box.bottom);
+                if (l >= rr || t >= b)
+                    continue;
+                if (!found) {
+                    c_left = l;
+                    c_top = t;
+                    c_right = rr;
+                    c_bottom = b;
+                    found = true;
+                } else {
+                    c_left = std::min(c_left, l);
+                    c_top = std::min(c_top, t);
+                    c_right = std::max(c_right, rr);
+                    c_bottom = std::max(c_bottom, b);
+                }
+            }
+        }
+    }
+    return found;
 }
 
 void DisplayManager::drawCellNow(const CellBatch::Cell &cell) {
@@ -286,6 +363,8 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
     vertices.clear();
     const float cell_w = rectangle->getSize().x;
     const float cell_h = rectangle->getSize().y;
+    const float window_w = static_cast<float>(window_horizontal_pixels);
+    const float window_h = static_cast<float>(window_vertical_pixels);
     const sf::Texture &texture = font.getTexture(character_size);
     sf::Transformable place;
     for (std::size_t i = from; i < to; i++) {
@@ -295,19 +374,49 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
             SfmlBridge::drawTriangles(*window, vertices, &texture);
             vertices.clear();
             drawCellNow(cell);
+            window_dirty = true;
             continue;
         }
-        // The page's reserved white texels make the cell a solid fill within the same textured draw.
-        place.setPosition(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5);
-        SfmlBridge::appendRectangle(vertices, cell_w, cell_h, window_background_color, 1.f, 1.f, place.getTransform());
+        const float bg_left = cell.pixel_x - charWidth() / 10;
+        const float bg_top = cell.pixel_y + charHeight() / 5;
+        const float bg_right = bg_left + cell_w;
+        const float bg_bottom = bg_top + cell_h;
+        const bool bg_visible = bg_right > -1 && bg_bottom > -1 && bg_left < window_w + 1 && bg_top < window_h + 1;
+        if (bg_visible && window_dirty) {
+            // The page's reserved white texels make the cell a solid fill within the same textured draw.
+            place.setPosition(bg_left, bg_top);
+            SfmlBridge::appendRectangle(vertices, cell_w, cell_h, window_background_color, 1.f, 1.f,
+                                        place.getTransform());
+        } else if (bg_visible) {
+            // On a freshly cleared window the cell only changes pixels that earlier glyphs touched; painting
+            // the background over a bit more than those (never past the cell's own edges) gives the same picture.
+            float c_left = 0, c_top = 0, c_right = 0, c_bottom = 0;
+            if (coverageWithin(bg_left, bg_top, bg_right, bg_bottom, c_left, c_top, c_right, c_bottom)) {
+                const float l = c_left - 1 <= bg_left ? bg_left : c_left - 1;
+                const float t = c_top - 1 <= bg_top ? bg_top : c_top - 1;
+                const float r = c_right + 1 >= bg_right ? bg_right : c_right + 1;
+                const float b = c_bottom + 1 >= bg_bottom ? bg_bottom : c_bottom + 1;
+                SfmlBridge::appendBox(vertices, l, t, r, b, window_background_color, 1.f, 1.f);
+            }
+        }
         if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
             continue;
         const unsigned char index = static_cast<unsigned char>(cell.ch);
         if (glyph_cache[index] == nullptr)
             glyph_cache[index] = &SfmlBridge::getGlyph(font, cell.ch, character_size, true);
+        float g_left = 0, g_top = 0, g_right = 0, g_bottom = 0;
+        SfmlBridge::glyphQuadBounds(*glyph_cache[index], character_size, g_left, g_top, g_right, g_bottom);
+        g_left += cell.pixel_x - 1;
+        g_top += cell.pixel_y - 1;
+        g_right += cell.pixel_x + 1;
+        g_bottom += cell.pixel_y + 1;
+        if (g_right < 0 || g_bottom < 0 || g_left > window_w || g_top > window_h)
+            continue;
         place.setPosition(cell.pixel_x, cell.pixel_y);
         SfmlBridge::appendGlyphQuad(vertices, *glyph_cache[index], character_size,
                                     sf::Color(cell.r, cell.g, cell.b, 255), place.getTransform());
+        if (!window_dirty)
+            addCoverage(g_left, g_top, g_right, g_bottom);
     }
     SfmlBridge::drawTriangles(*window, vertices, &texture);
 }

@@ -77,8 +77,23 @@ public:
 
 private:
     DisplayManager();
+    // A pixel box that glyphs drawn since the last clear may have touched; chained per grid bucket.
+    struct Covered {
+        float left;
+        float top;
+        float right;
+        float bottom;
+        int next;
+    };
+
     void drawCellNow(const CellBatch::Cell &cell);
+    void renderPending();
     void renderCells(std::size_t from, std::size_t to);
+    void clearWindow();
+    void resetCoverage();
+    void addCoverage(float left, float top, float right, float bottom);
+    bool coverageWithin(float left, float top, float right, float bottom, float &c_left, float &c_top, float &c_right,
+                        float &c_bottom) const;
     bool canDraw() const;
     bool configHeadless() const;
 
@@ -100,6 +115,11 @@ private:
     std::size_t flushed;
     std::vector<sf::Vertex> vertices;
     std::array<const sf::Glyph *, 256> glyph_cache;
+    bool window_dirty;
+    int grid_cols;
+    int grid_rows;
+    std::vector<int> grid_head;
+    std::vector<Covered> covered;
 };
 
 /// Width of one cell in pixels.

@@ -299,6 +299,34 @@ void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Gl
     appendVertex(vertices, transform, x + right, y + bottom, color, u2, v2);
 }
 
+void SfmlBridge::glyphQuadBounds(const sf::Glyph &glyph, unsigned int character_size, float &left, float &top,
+                                 float &right, float &bottom) {
+#if NV_SFML3
+    const sf::FloatRect bounds = glyph.bounds;
+    const float b_left = bounds.position.x, b_top = bounds.position.y, b_width = bounds.size.x,
+                b_height = bounds.size.y;
+#else
+    const float b_left = glyph.bounds.left, b_top = glyph.bounds.top, b_width = glyph.bounds.width,
+                b_height = glyph.bounds.height;
+#endif
+    const float y = static_cast<float>(character_size);
+    left = b_left - 1.0f;
+    top = y + b_top - 1.0f;
+    right = b_left + b_width + 1.0f;
+    bottom = y + b_top + b_height + 1.0f;
+}
+
+void SfmlBridge::appendBox(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,
+                           sf::Color color, float tex_x, float tex_y) {
+    const sf::Transform identity;
+    appendVertex(vertices, identity, left, top, color, tex_x, tex_y);
+    appendVertex(vertices, identity, right, top, color, tex_x, tex_y);
+    appendVertex(vertices, identity, left, bottom, color, tex_x, tex_y);
+    appendVertex(vertices, identity, left, bottom, color, tex_x, tex_y);
+    appendVertex(vertices, identity, right, top, color, tex_x, tex_y);
+    appendVertex(vertices, identity, right, bottom, color, tex_x, tex_y);
+}
+
 void SfmlBridge::appendRectangle(std::vector<sf::Vertex> &vertices, float w, float h, sf::Color color, float tex_x,
                                  float tex_y, const sf::Transform &transform) {
     appendVertex(vertices, transform, 0.f, 0.f, color, tex_x, tex_y);

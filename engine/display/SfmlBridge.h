@@ -179,6 +179,12 @@ public:
     /// Appends the two triangles of a glyph as sf::Text lays out a one-character string, through transform.
     static void appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
                                 sf::Color color, const sf::Transform &transform);
+    /// The box a glyph's quad covers relative to the text's origin, as appendGlyphQuad lays it out.
+    static void glyphQuadBounds(const sf::Glyph &glyph, unsigned int character_size, float &left, float &top,
+                                float &right, float &bottom);
+    /// Appends the two triangles of a solid axis-aligned box given by its edges in pixels.
+    static void appendBox(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,
+                          sf::Color color, float tex_x, float tex_y);
     /// Appends the two triangles of a solid w x h rectangle (texture point tex_x, tex_y) through transform.
     static void appendRectangle(std::vector<sf::Vertex> &vertices, float w, float h, sf::Color color, float tex_x,
                                 float tex_y, const sf::Transform &transform);
