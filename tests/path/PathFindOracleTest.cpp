@@ -163,6 +163,21 @@ TEST_F(PathFindWorldOracle, RandomWorldsWithTargetsAgreeNodeForNode) {
     }
 }
 
+TEST_F(PathFindWorldOracle, WorldsHeldStillAgreeNodeForNode) {
+    // As inside the path manager's cycle: what was learnt about cells is reused.
+    std::mt19937 rng(31337);
+    std::uniform_int_distribution<int> size(2, 60);
+    std::uniform_real_distribution<double> density(0.10, 0.30);
+    for (int i = 0; i < 30; i++) {
+        nv::PathFind::holdWorldStill(true);
+        compareInWorld(rng, size(rng), size(rng), density(rng), i % 2 == 0);
+        nv::PathFind::holdWorldStill(false);
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
 TEST_F(PathFindWorldOracle, ScreenSizedWorldsAgreeNodeForNode) {
     std::mt19937 rng(8024);
     for (double density : {0.10, 0.20, 0.30}) {

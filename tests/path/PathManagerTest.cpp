@@ -345,6 +345,58 @@ TEST_F(PathManagerTest, TargetDestroyedWhileTheSearchIsPendingIsStillReached) {
     EXPECT_EQ(path_test::nodesOf(walker->paths[0]).back(), std::make_pair(20, 2));
 }
 
+// Clears a wall the moment its report comes in.
+class WallMover : public Recorder {
+public:
+    std::vector<nv::Object *> wall;
+    int eventHandler(const nv::Event *p_e) override {
+        if (p_e->getType() == nv::PATH_EVENT) {
+            for (nv::Object *p_o : wall) {
+                p_o->setSolidness(nv::SPECTRAL);
+            }
+        }
+        return Recorder::eventHandler(p_e);
+    }
+};
+
+// A corridor two cells high along rows 11 and 12, shut at x = 30 by a door of two hard objects.
+std::vector<nv::Object *> corridorWithDoor() {
+    for (int x = 0; x < 80; x++) {
+        path_test::objectAt(x, 10);
+        path_test::objectAt(x, 13);
+    }
+    return {path_test::objectAt(30, 11), path_test::objectAt(30, 12)};
+}
+
+TEST_F(PathManagerTest, WorldChangedByAReportIsSeenBySearchesStillRunning) {
+    auto *mover = new WallMover;
+    mover->setPosition(nv::Vector(5, 5));
+    mover->wall = corridorWithDoor();
+    Recorder *walker = recorderAt(29, 12);
+    // The walker finds the door shut in its first step; then the mover's report opens it, and the walker's
+    // second step looks at the door again.
+    ASSERT_EQ(paths().requestPath(walker, nv::Vector(60, 12)), 0);
+    ASSERT_EQ(paths().requestPath(mover, nv::Vector(5, 5)), 0);
+    paths().cycle(1000);
+    ASSERT_EQ(mover->results, std::vector<int>{nv::PATH_FOUND});
+    ASSERT_EQ(walker->results, std::vector<int>{nv::PATH_FOUND});
+    EXPECT_EQ(path_test::nodesOf(walker->paths[0]).back(), std::make_pair(60, 12));
+}
+
+TEST_F(PathManagerTest, WorldChangedBetweenCyclesIsSeen) {
+    std::vector<nv::Object *> door = corridorWithDoor();
+    Recorder *walker = recorderAt(29, 12);
+    give<SlowSearch>(walker, 60, 12);
+    paths().cycle(1);
+    ASSERT_EQ(closedCount(walker), 1u);
+    for (nv::Object *p_o : door) {
+        p_o->setSolidness(nv::SOFT);
+    }
+    cycleUntilIdle(1000);
+    ASSERT_EQ(walker->results, std::vector<int>{nv::PATH_FOUND});
+    EXPECT_EQ(path_test::nodesOf(walker->paths[0]).back(), std::make_pair(60, 12));
+}
+
 TEST_F(PathManagerTest, FoundPathIsWalkedNodeByNode) {
     for (int y = 0; y < 5; y++) {
         objectAt(6, y);

@@ -96,6 +96,14 @@ inline std::vector<std::uint8_t> randomMap(std::mt19937 &rng, int cols, int rows
     return map;
 }
 
+/// A default-sized object standing on the cell.
+inline nv::Object *objectAt(int x, int y, nv::Solidness solidness = nv::HARD) {
+    auto *p_o = new nv::Object;
+    p_o->setSolidness(solidness);
+    p_o->setPosition(nv::Vector(static_cast<float>(x), static_cast<float>(y)));
+    return p_o;
+}
+
 /// Resets the world, the path manager and the log mark around each test; the world is cols x rows cells.
 class PathWorldTest : public ::testing::Test {
 protected:
@@ -140,10 +148,7 @@ protected:
 
     /// A default-sized object standing on the cell.
     static nv::Object *objectAt(int x, int y, nv::Solidness solidness = nv::HARD) {
-        auto *p_o = new nv::Object;
-        p_o->setSolidness(solidness);
-        p_o->setPosition(nv::Vector(static_cast<float>(x), static_cast<float>(y)));
-        return p_o;
+        return path_test::objectAt(x, y, solidness);
     }
 
     /// A spectral walker, so it never blocks or is blocked by the searches of others.
