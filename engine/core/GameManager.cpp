@@ -19,7 +19,7 @@
 
 namespace nv {
 
-GameManager::GameManager() : game_over(false), frame_time(0), step_count(0) {
+GameManager::GameManager() : Manager(CoreManager{}), game_over(false), frame_time(0), step_count(0) {
     setType("GameManager");
 }
 

@@ -20,7 +20,8 @@ char *getTimeString() {
     return time_str;
 }
 
-LogManager::LogManager() : p_f(nullptr), do_flush(false), log_level(0), log_time_string(true), log_step_count(true) {
+LogManager::LogManager()
+    : Manager(CoreManager{}), p_f(nullptr), do_flush(false), log_level(0), log_time_string(true), log_step_count(true) {
     setType("LogManager");
     // Every line asks the game manager for its step count, so it must outlive this manager.
     GameManager::getInstance();

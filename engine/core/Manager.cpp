@@ -26,7 +26,12 @@ private:
 
 } // namespace
 
-Manager::Manager()
+// Creating the log manager first makes it outlive this manager, so destructors that log at exit stay safe.
+Manager::Manager() : Manager(CoreManager{}) {
+    LogManager::getInstance();
+}
+
+Manager::Manager(CoreManager)
     : type("Manager"), is_started(false), event_count(0), obj_list(std::make_unique<ObjectList[]>(MAX_EVENTS)),
       dispatch_depth(0) {}
 

@@ -41,6 +41,11 @@ public:
     /// Withdraws interest of the object in the event type; 0 on success, -1 if it was not registered.
     int unregisterInterest(Object *p_o, std::string event_type);
 
+protected:
+    struct CoreManager {};
+    /// For the log and game managers, which must not create the log manager before themselves.
+    explicit Manager(CoreManager);
+
 private:
     std::string type;
     bool is_started;

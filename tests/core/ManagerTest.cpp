@@ -259,4 +259,28 @@ TEST_F(ManagerTest, InterestsSurviveStartAndStop) {
     EXPECT_EQ(raise(*manager, "escape"), 1);
 }
 
+// A manager made before anything logs, whose destructor logs at program exit.
+class FarewellManager : public nv::Manager {
+public:
+    static FarewellManager &getInstance() {
+        static FarewellManager farewell;
+        return farewell;
+    }
+    ~FarewellManager() override { nv::LogManager::getInstance().writeLog("farewell from %s", getType().c_str()); }
+
+private:
+    FarewellManager() { setType("FarewellManager"); }
+};
+
+TEST(ManagerLifetime, DestructorsMayLogAtExit) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            FarewellManager::getInstance();
+            nv::LogManager::getInstance().writeLog("first line");
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "farewell from FarewellManager");
+}
+
 } // namespace
