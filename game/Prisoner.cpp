@@ -1,5 +1,7 @@
 #include "Prisoner.h"
 
+#include <cstring>
+
 #include "core/EventStep.h"
 #include "input/EventKeyboard.h"
 #include "world/WorldManager.h"
@@ -29,7 +31,7 @@ const char *pictureFor(int dx, int dy) {
 
 Prisoner::Prisoner(int new_start_x, int new_start_y)
     : move_slowdown(7), move_countdown(7), dy(0), dx(0), start_x(new_start_x), start_y(new_start_y), up(false),
-      down(false), left(false), right(false), shown_picture(pictureFor(0, -1)) {
+      down(false), left(false), right(false), shown_picture("v_prisoner_up") {
     setSprite(shown_picture);
     setType(PRISONER_TYPE);
     registerInterest(KEYBOARD_EVENT);
@@ -89,7 +91,7 @@ int Prisoner::eventHandler(const nv::Event *p_e) {
             }
         }
         const char *picture = pictureFor(dx, dy);
-        if (picture != nullptr && picture != shown_picture) {
+        if (picture != nullptr && std::strcmp(picture, shown_picture) != 0) {
             // Turning only on a change keeps the crawl animation running and the step free of look-ups.
             shown_picture = picture;
             setSprite(picture);
