@@ -1,9 +1,13 @@
 #include "display/ViewObject.h"
 
+#include <cstdint>
+
 #include "core/LogManager.h"
 #include "display/DisplayManager.h"
 #include "display/EventView.h"
+#include "world/Record.h"
 #include "world/WorldManager.h"
+#include "world/utility.h"
 
 namespace nv {
 
@@ -168,12 +172,97 @@ int ViewObject::draw() {
     return result;
 }
 
-int ViewObject::serialize(std::stringstream *, unsigned int) {
-    return 0;
+int ViewObject::serialize(std::stringstream *p_ss, unsigned int attr) {
+    if (p_ss == nullptr)
+        return -1;
+    const LogManager &log = LogManager::getInstance();
+    log.writeLog(20, "ViewObject::serialize(): serializing attributes");
+    log.writeLog(20, "ViewObject::serialize(): attr is %u, modified is %u (%s)", attr, getModified(),
+                 isModified() ? "true" : "false");
+    Object::serialize(p_ss, attr);
+    // The object's part clears only its own bits, so the view bits still say what changed.
+    const unsigned int mask = attr != 0 ? attr : getModified();
+    unsigned int written = 0;
+    if (mask & VALUE) {
+        log.writeLog(25, "\tVALUE");
+        Record::write(p_ss, value);
+        written |= VALUE;
+    }
+    if (mask & APPEARANCE) {
+        log.writeLog(25, "\tAPPEARANCE");
+        Record::writeText(p_ss, view_string);
+        log.writeLog(25, "\tVIEW_STRING: %s", view_string.c_str());
+        Record::writeBool(p_ss, border);
+        log.writeLog(25, "\tBORDER: %s", border ? "true" : "false");
+        Record::write(p_ss, static_cast<int>(color));
+        log.writeLog(25, "\tCOLOR: %s", colorToString(color).c_str());
+        Record::write(p_ss, static_cast<int>(location));
+        log.writeLog(25, "\tLOCATION: %s", locationToString(location).c_str());
+        Record::writeBool(p_ss, draw_value);
+        log.writeLog(25, "\tDRAW_VALUE: %s", draw_value ? "true" : "false");
+        written |= APPEARANCE;
+    }
+    setModified(getModified() & ~written);
+    return checkStream("ViewObject::serialize()", p_ss);
 }
 
-int ViewObject::deserialize(std::stringstream *, unsigned int *) {
-    return 0;
+int ViewObject::deserialize(std::stringstream *p_ss, unsigned int *p_a) {
+    const LogManager &log = LogManager::getInstance();
+    unsigned int local_mask = 0;
+    unsigned int &mask = p_a != nullptr ? *p_a : local_mask;
+    const int result = Object::deserialize(p_ss, &mask);
+    if (result != 0) {
+        log.writeLog("ViewObject::deserialize(): Error calling Object::deserialize().");
+        return result;
+    }
+    log.writeLog(20, "ViewObject::deserialize(): attr %u (%s)", mask, bitsToString(mask).c_str());
+    // As in the object's part, a value is applied only when it was read whole.
+    int number = 0;
+    if ((mask & VALUE) && Record::read(p_ss, number)) {
+        setValue(number);
+        log.writeLog(25, "\tVALUE: %d", value);
+    }
+    if (mask & APPEARANCE) {
+        std::uint64_t length = 0;
+        if (Record::read(p_ss, length)) {
+            std::string text;
+            if (Record::readChars(p_ss, length, text)) {
+                setViewString(text);
+                log.writeLog(25, "\tVIEW_STRING: %s", view_string.c_str());
+            } else {
+                log.writeLog("ViewObject::deserialize(): Error! Cannot allocate %d bytes.",
+                             Record::lengthForLog(length));
+                Record::fail(p_ss);
+            }
+        }
+        bool flag = false;
+        if (Record::readBool(p_ss, flag)) {
+            setBorder(flag);
+            log.writeLog(25, "\tBORDER: %s", border ? "true" : "false");
+        }
+        if (Record::read(p_ss, number)) {
+            // An unknown color number from outside keeps the current color.
+            if (number >= BLACK && number <= CUSTOM)
+                setColor(static_cast<Color>(number));
+            log.writeLog(25, "\tCOLOR: %s", colorToString(color).c_str());
+        }
+        if (Record::read(p_ss, number)) {
+            if (number >= UNDEFINED_LOCATION && number <= BOTTOM_RIGHT)
+                setLocation(static_cast<ViewObjectLocation>(number));
+            else
+                // Converting an unknown number to the enumeration is undefined, so the setter's warning is given here.
+                log.writeLog("ViewObject::setLocation(): Warning! Location out of range (%d). Ignored.", number);
+            log.writeLog(25, "\tLOCATION: %s", locationToString(location).c_str());
+        }
+        if (Record::readBool(p_ss, flag)) {
+            setDrawValue(flag);
+            log.writeLog(25, "\tDRAW_VALUE: %s", draw_value ? "true" : "false");
+        }
+    }
+    // Applying the view part marks bits again; what was just read is not a change to send back.
+    setModified(0);
+    log.writeLog(20, "ViewObject::deserialize(): done checking all types.");
+    return checkStream("ViewObject::deserialize()", p_ss);
 }
 
 } // namespace nv

@@ -1,5 +1,8 @@
 #include "world/Object.h"
 
+#include <climits>
+#include <cstdint>
+
 #include "core/Event.h"
 #include "core/GameManager.h"
 #include "core/LogManager.h"
@@ -10,6 +13,7 @@
 #include "path/PathFind.h"
 #include "path/PathManager.h"
 #include "resources/ResourceManager.h"
+#include "world/Record.h"
 #include "world/SceneGraph.h"
 #include "world/WorldManager.h"
 #include "world/utility.h"
@@ -250,17 +254,274 @@ int Object::draw() {
 }
 
 int Object::serialize(std::stringstream *p_ss, unsigned int attr) {
-    // The object record is written by the serialization work still to come.
-    (void)p_ss;
-    (void)attr;
-    return 0;
+    if (p_ss == nullptr) {
+        return -1;
+    }
+    const LogManager &log = LogManager::getInstance();
+    log.writeLog(20, "Object::serialize(): attr is %u, modified is %u (%s)", attr, modified,
+                 modified != 0 ? "true" : "false");
+    log.writeLog(25, "\t%s", bitsToString(attr).c_str());
+    const unsigned int mask = attr != 0 ? attr : modified;
+    Record::write(p_ss, mask);
+    if (mask & ID) {
+        Record::write(p_ss, id);
+        modified &= ~static_cast<unsigned int>(ID);
+        log.writeLog(25, "\tID: %d", id);
+    }
+    if (mask & ACTIVE) {
+        Record::writeBool(p_ss, active);
+        modified &= ~static_cast<unsigned int>(ACTIVE);
+        log.writeLog(25, "\tACTIVE: %s", active ? "true" : "false");
+    }
+    if (mask & VISIBLE) {
+        Record::writeBool(p_ss, visible);
+        modified &= ~static_cast<unsigned int>(VISIBLE);
+        log.writeLog(25, "\tVISIBLE: %s", visible ? "true" : "false");
+    }
+    if (mask & EVENTS) {
+        Record::write(p_ss, event_count);
+        log.writeLog(25, "\tEVENTS: %d", event_count);
+        for (int i = 0; i < event_count; i++) {
+            Record::writeText(p_ss, event_name[i]);
+            log.writeLog(25, "\t\t%s (size %d)", event_name[i].c_str(), static_cast<int>(event_name[i].size()));
+        }
+        modified &= ~static_cast<unsigned int>(EVENTS);
+    }
+    if (mask & BOX) {
+        box.serialize(p_ss);
+        modified &= ~static_cast<unsigned int>(BOX);
+        log.writeLog(25, "\tBOX: %s", box.toString().c_str());
+    }
+    if (mask & POSITION) {
+        position.serialize(p_ss);
+        modified &= ~static_cast<unsigned int>(POSITION);
+        log.writeLog(25, "\tPOSITION: %s", position.toString().c_str());
+    }
+    if (mask & TYPE) {
+        Record::writeText(p_ss, type);
+        modified &= ~static_cast<unsigned int>(TYPE);
+        log.writeLog(25, "\tTYPE: %s", type.c_str());
+    }
+    if (mask & ANIMATION) {
+        animation.serialize(p_ss);
+        modified &= ~static_cast<unsigned int>(ANIMATION);
+        log.writeLog(25, "\tANIMATION: %s", animation.toString().c_str());
+    }
+    if (mask & ALTITUDE) {
+        Record::write(p_ss, altitude);
+        modified &= ~static_cast<unsigned int>(ALTITUDE);
+        log.writeLog(25, "\tALTITUDE: %d", altitude);
+    }
+    if (mask & SOLIDNESS) {
+        Record::write(p_ss, static_cast<int>(solidness));
+        modified &= ~static_cast<unsigned int>(SOLIDNESS);
+        log.writeLog(25, "\tSOLIDNESS: %s", solidnessToString(solidness).c_str());
+    }
+    if (mask & NO_SOFT) {
+        Record::writeBool(p_ss, no_soft);
+        modified &= ~static_cast<unsigned int>(NO_SOFT);
+        log.writeLog(25, "\tNO_SOFT: %s", no_soft ? "true" : "false");
+    }
+    if (mask & DIRECTION) {
+        direction.serialize(p_ss);
+        modified &= ~static_cast<unsigned int>(DIRECTION);
+        log.writeLog(25, "\tDIRECTION: %s", direction.toString().c_str());
+    }
+    if (mask & SPEED) {
+        Record::write(p_ss, speed);
+        modified &= ~static_cast<unsigned int>(SPEED);
+        log.writeLog(25, "\tSPEED: %f", static_cast<double>(speed));
+    }
+    if (mask & ACCELERATION) {
+        acceleration.serialize(p_ss);
+        modified &= ~static_cast<unsigned int>(ACCELERATION);
+        log.writeLog(25, "\tACCELERATION: %s", acceleration.toString().c_str());
+    }
+    if (mask & SHAPE) {
+        shape.serialize(p_ss);
+        modified &= ~static_cast<unsigned int>(SHAPE);
+        log.writeLog(25, "\tSHAPE: %s", shape.toString().c_str());
+    }
+    if (mask & FOLLOW_PATH) {
+        Record::writeBool(p_ss, follow_path);
+        modified &= ~static_cast<unsigned int>(FOLLOW_PATH);
+        log.writeLog(25, "\tFOLLOW_PATH: %s", follow_path ? "true" : "false");
+    }
+    if (mask & PATH) {
+        path.serialize(p_ss);
+        modified &= ~static_cast<unsigned int>(PATH);
+        log.writeLog(25, "\tPATH: %s", path.toString().c_str());
+    }
+    if (mask & AVOID_COLLISIONS) {
+        Record::writeBool(p_ss, avoid_collisions);
+        modified &= ~static_cast<unsigned int>(AVOID_COLLISIONS);
+        log.writeLog(25, "\tAVOID_COLLISIONS: %s", avoid_collisions ? "true" : "false");
+    }
+    return checkStream("Object::serialize()", p_ss);
 }
 
 int Object::deserialize(std::stringstream *p_ss, unsigned int *p_a) {
-    // The object record is read by the serialization work still to come.
-    (void)p_ss;
-    (void)p_a;
-    return 0;
+    if (p_ss == nullptr) {
+        return -1;
+    }
+    const LogManager &log = LogManager::getInstance();
+    unsigned int local_mask = 0;
+    unsigned int &mask = p_a != nullptr ? *p_a : local_mask;
+    mask = 0;
+    Record::read(p_ss, mask);
+    log.writeLog(20, "Object::deserialize(): attr %u (%s)", mask, bitsToString(mask).c_str());
+
+    // Every value is applied only when it was read whole: a short or damaged stream changes nothing further.
+    if (mask & ID) {
+        int new_id = 0;
+        if (Record::read(p_ss, new_id)) {
+            if (new_id != id) {
+                id = new_id;
+                markModified(ID);
+                // The counter must still be able to hand out its next id and step past it.
+                if (new_id >= next_id && new_id < INT_MAX - 1) {
+                    next_id = new_id + 1;
+                }
+            }
+            log.writeLog(25, "\tID: %d", id);
+        }
+    }
+    bool flag = false;
+    if ((mask & ACTIVE) && Record::readBool(p_ss, flag)) {
+        setActive(flag);
+        log.writeLog(25, "\tACTIVE: %s", active ? "true" : "false");
+    }
+    if ((mask & VISIBLE) && Record::readBool(p_ss, flag)) {
+        setVisible(flag);
+        log.writeLog(25, "\tVISIBLE: %s", visible ? "true" : "false");
+    }
+    if (mask & EVENTS) {
+        for (int i = event_count - 1; i >= 0; i--) {
+            unregisterInterest(event_name[i]);
+        }
+        int count = 0;
+        if (Record::read(p_ss, count)) {
+            log.writeLog(25, "\tEVENTS: %d", count);
+        }
+        for (int i = 0; i < count; i++) {
+            std::uint64_t length = 0;
+            if (!Record::read(p_ss, length)) {
+                break;
+            }
+            log.writeLog(25, "\t\tsize %d", Record::lengthForLog(length));
+            std::string event_type;
+            if (!Record::readChars(p_ss, length, event_type)) {
+                log.writeLog("Object::deserialize(): Error! Cannot allocate %d bytes.", Record::lengthForLog(length));
+                Record::fail(p_ss);
+                break;
+            }
+            if (registerInterest(event_type) != 0) {
+                log.writeLog("Object::deserialize(): Error! Register interest: %s", event_type.c_str());
+            }
+        }
+    }
+    Box read_box;
+    const bool has_box = (mask & BOX) && read_box.deserialize(p_ss) == 0;
+    if (has_box) {
+        setBox(read_box);
+        log.writeLog(25, "\tBOX: %s", box.toString().c_str());
+    }
+    Vector vector_value;
+    if ((mask & POSITION) && vector_value.deserialize(p_ss) == 0) {
+        setPosition(vector_value);
+        log.writeLog(25, "\tPOSITION: %s", position.toString().c_str());
+    }
+    if (mask & TYPE) {
+        std::uint64_t length = 0;
+        if (Record::read(p_ss, length)) {
+            std::string new_type;
+            if (!Record::readChars(p_ss, length, new_type)) {
+                log.writeLog("Object::deserialize(): Error! Cannot allocate %d bytes.", Record::lengthForLog(length));
+                Record::fail(p_ss);
+                return -1;
+            }
+            setType(new_type);
+            log.writeLog(25, "\tTYPE: %s", type.c_str());
+        }
+    }
+    if (mask & ANIMATION) {
+        Animation read_animation;
+        if (read_animation.deserialize(p_ss) == 0) {
+            setAnimation(read_animation, true);
+            if (!read_animation.getName().empty() && setSprite(read_animation.getName()) == 0) {
+                // Finding the sprite restarts playback; the record's frame and pace (a freeze included) resume.
+                Animation restored = animation;
+                restored.setIndex(read_animation.getIndex());
+                restored.setSlowdownCount(read_animation.getSlowdownCount());
+                setAnimation(restored, true);
+            }
+            // A box carried in the same record is the object's own and outranks the sprite's.
+            if (has_box) {
+                setBox(read_box);
+            }
+            log.writeLog(25, "\tANIMATION: %s", animation.toString().c_str());
+        } else {
+            // A name longer than the stream is refused without failing it; the rest of the record is lost too.
+            Record::fail(p_ss);
+        }
+    }
+    int number = 0;
+    if ((mask & ALTITUDE) && Record::read(p_ss, number)) {
+        setAltitude(number);
+        log.writeLog(25, "\tALTITUDE: %d", altitude);
+    }
+    if ((mask & SOLIDNESS) && Record::read(p_ss, number)) {
+        if (number >= HARD && number <= SPECTRAL) {
+            setSolidness(static_cast<Solidness>(number));
+        } else {
+            // Converting an unknown number to the enumeration is undefined, so the setter's refusal is given here.
+            log.writeLog("Object::setSolidness(): Solidness %d not one of HARD, SOFT or SPECTRAL.", number);
+        }
+        log.writeLog(25, "\tSOLIDNESS: %s", solidnessToString(solidness).c_str());
+    }
+    if ((mask & NO_SOFT) && Record::readBool(p_ss, flag)) {
+        setNoSoft(flag);
+        log.writeLog(25, "\tNO_SOFT: %s", no_soft ? "true" : "false");
+    }
+    if ((mask & DIRECTION) && vector_value.deserialize(p_ss) == 0) {
+        setDirection(vector_value);
+        log.writeLog(25, "\tDIRECTION: %s", direction.toString().c_str());
+    }
+    float real = 0.0f;
+    if ((mask & SPEED) && Record::read(p_ss, real)) {
+        setSpeed(real);
+        log.writeLog(25, "\tSPEED: %f", static_cast<double>(speed));
+    }
+    if ((mask & ACCELERATION) && vector_value.deserialize(p_ss) == 0) {
+        setAcceleration(vector_value);
+        log.writeLog(25, "\tACCELERATION: %s", acceleration.toString().c_str());
+    }
+    if (mask & SHAPE) {
+        // Starting from the current shape keeps it when the record names an unknown type or color.
+        Shape read_shape = shape;
+        if (read_shape.deserialize(p_ss) == 0) {
+            setShape(read_shape);
+            log.writeLog(25, "\tSHAPE: %s", shape.toString().c_str());
+        }
+    }
+    if ((mask & FOLLOW_PATH) && Record::readBool(p_ss, flag)) {
+        setFollowPath(flag);
+        log.writeLog(25, "\tFOLLOW_PATH: %s", follow_path ? "true" : "false");
+    }
+    if (mask & PATH) {
+        Path read_path;
+        if (read_path.deserialize(p_ss) == 0) {
+            setPath(read_path);
+            log.writeLog(25, "\tPATH: %s", path.toString().c_str());
+        }
+    }
+    if ((mask & AVOID_COLLISIONS) && Record::readBool(p_ss, flag)) {
+        setAvoidCollisions(flag);
+        log.writeLog(25, "\tAVOID_COLLISIONS: %s", avoid_collisions ? "true" : "false");
+    }
+    modified = 0;
+    log.writeLog(20, "Object::deserialize(): done checking all types.");
+    return checkStream("Object::deserialize()", p_ss);
 }
 
 void Object::setModified(unsigned int new_modified) {
