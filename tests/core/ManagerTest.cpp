@@ -272,15 +272,25 @@ private:
     FarewellManager() { setType("FarewellManager"); }
 };
 
+// The manager is made before the log manager is used, yet its farewell still reaches the open log file.
 TEST(ManagerLifetime, DestructorsMayLogAtExit) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The child runs this body again from the start, so the file needs a name both processes agree on.
+    const std::string path = (std::filesystem::current_path() / "manager-lifetime-exit.log").string();
+    std::filesystem::remove(path);
+    nv_test::ScopedEnv env("NORVANTIS_LOG", path);
     EXPECT_EXIT(
         {
             FarewellManager::getInstance();
+            nv::LogManager::getInstance().startUp();
             nv::LogManager::getInstance().writeLog("first line");
             std::exit(0);
         },
-        ::testing::ExitedWithCode(0), "farewell from FarewellManager");
+        ::testing::ExitedWithCode(0), "");
+    const std::string text = nv_test::readFile(path);
+    EXPECT_NE(text.find("first line"), std::string::npos) << text;
+    EXPECT_NE(text.find("farewell from FarewellManager"), std::string::npos) << text;
+    std::filesystem::remove(path);
 }
 
 } // namespace
