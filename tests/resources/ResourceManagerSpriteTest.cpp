@@ -334,3 +334,18 @@ TEST_F(SpriteTable, SecondStartUpIsRefused) {
     EXPECT_TRUE(log.contains("ResourceManager::startup(): Warning! ResourceManager already started."));
     EXPECT_TRUE(rm().isStarted());
 }
+
+TEST_F(SpriteTable, ADirectoryIsNotASpriteFile) {
+    EXPECT_EQ(rm().loadSprite(nv_test::scratchDir(), "dir"), -1);
+    EXPECT_EQ(rm().getSpriteCount(), 0);
+}
+
+TEST_F(SpriteTable, LoadersReadAnyStream) {
+    std::istringstream simple("1\n2\n1\n0\nwhite\nok\n");
+    std::unique_ptr<nv::Sprite> p_simple = rm().loadSimpleSprite(simple);
+    ASSERT_NE(p_simple, nullptr);
+    EXPECT_EQ(p_simple->getFrame(0).getString(), "ok");
+    std::istringstream robust(SPEC_ROBUST);
+    EXPECT_NE(rm().loadRobustSprite(robust), nullptr);
+    EXPECT_EQ(rm().getSpriteCount(), 0);
+}
