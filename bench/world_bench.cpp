@@ -1,0 +1,150 @@
+// One world step of N solid objects wandering at constant density: the grid-backed world update against a
+// brute-force mover that tests every pair. Compare items_per_second (object moves per second) across N and
+// between the two: the brute-force rows are the baseline.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "world/Box.h"
+#include "world/EventCollision.h"
+#include "world/Object.h"
+#include "world/WorldManager.h"
+#include "world/utility.h"
+
+namespace {
+
+// Cells of world per object; keeps the number of neighbours per move the same at every N.
+const float AREA_PER_OBJECT = 50.0f;
+const float SPEED = 0.5f;
+// Above SAMPLE_ABOVE objects the brute-force mover moves only BRUTE_SAMPLE per step, each still tested against all.
+const int BRUTE_SAMPLE = 1000;
+const int SAMPLE_ABOVE = 10000;
+
+class Wanderer : public nv::Object {
+public:
+    int eventHandler(const nv::Event *p_e) override {
+        if (p_e->typeName() == "nv-collision") {
+            collisions++;
+            return 1;
+        }
+        return 0;
+    }
+    long long collisions = 0;
+};
+
+struct XorShift {
+    std::uint32_t state;
+    std::uint32_t next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    float unit() { return static_cast<float>(next() & 0xffffff) / static_cast<float>(0x1000000); }
+};
+
+// The populated world for one N, built once and reused by both movers.
+struct Population {
+    int n = 0;
+    float side = 0;
+    std::vector<Wanderer *> objects;
+    XorShift rng{2463534242u};
+};
+
+Population &population(int n) {
+    static Population current;
+    if (current.n == n) {
+        return current;
+    }
+    nv::WorldManager &world = nv::WorldManager::getInstance();
+    if (world.isStarted()) {
+        world.shutDown();
+    }
+    world.startUp();
+    current.n = n;
+    current.objects.clear();
+    current.side = std::sqrt(AREA_PER_OBJECT * static_cast<float>(n));
+    world.setBoundary(nv::Box(nv::Vector(0, 0), current.side, current.side));
+    world.setView(world.getBoundary());
+    for (int i = 0; i < n; i++) {
+        auto *p = new Wanderer();
+        p->setSolidness(nv::SOFT);
+        p->setPosition(
+            nv::Vector(1 + current.rng.unit() * (current.side - 2), 1 + current.rng.unit() * (current.side - 2)));
+        current.objects.push_back(p);
+    }
+    return current;
+}
+
+// Turns now and then, and bounces off the edges so the density stays even.
+void steer(Population &pop, Wanderer *p) {
+    nv::Vector v = p->getVelocity();
+    if ((pop.rng.next() & 15) == 0 || v == nv::Vector()) {
+        const float angle = pop.rng.unit() * 6.2831853f;
+        v = nv::Vector(std::cos(angle) * SPEED, std::sin(angle) * SPEED);
+    }
+    const nv::Vector next = p->getPosition() + v;
+    if (next.getX() < 1 || next.getX() > pop.side - 2) {
+        v.setX(-v.getX());
+    }
+    if (next.getY() < 1 || next.getY() > pop.side - 2) {
+        v.setY(-v.getY());
+    }
+    p->setVelocity(v);
+}
+
+void BM_GridWorldStep(benchmark::State &state) {
+    Population &pop = population(static_cast<int>(state.range(0)));
+    nv::WorldManager &world = nv::WorldManager::getInstance();
+    for (auto _ : state) {
+        for (Wanderer *p : pop.objects) {
+            steer(pop, p);
+        }
+        world.update();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * pop.n);
+}
+
+void BM_BruteForceStep(benchmark::State &state) {
+    Population &pop = population(static_cast<int>(state.range(0)));
+    const int movers = pop.n > SAMPLE_ABOVE ? BRUTE_SAMPLE : pop.n;
+    std::vector<Wanderer *> hits;
+    hits.reserve(64);
+    size_t cursor = 0;
+    for (auto _ : state) {
+        for (int m = 0; m < movers; m++) {
+            Wanderer *p = pop.objects[cursor];
+            cursor = (cursor + 1) % pop.objects.size();
+            steer(pop, p);
+            const nv::Vector where = p->predictPosition();
+            const nv::Box box = nv::worldBox(p, where);
+            hits.clear();
+            for (Wanderer *other : pop.objects) {
+                if (other != p && nv::boxesOverlap(nv::worldBox(other), box)) {
+                    hits.push_back(other);
+                }
+            }
+            for (Wanderer *other : hits) {
+                nv::EventCollision collision(p, other, where);
+                p->eventHandler(&collision);
+                other->eventHandler(&collision);
+            }
+            p->setPosition(where);
+        }
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * movers);
+}
+
+} // namespace
+
+BENCHMARK(BM_GridWorldStep)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BruteForceStep)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GridWorldStep)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BruteForceStep)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GridWorldStep)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BruteForceStep)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+BENCHMARK_MAIN();
