@@ -349,11 +349,11 @@ bool DisplayManager::coverageWithin(float left, float top, float right, float bo
 }
 
 void DisplayManager::drawCellNow(const CellBatch::Cell &cell) {
-    rectangle->setPosition(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5);
+    rectangle->setPosition(sf::Vector2f(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5));
     SfmlBridge::setRotation(*rectangle, cell.angle);
     window->draw(*rectangle);
     text->setString(sf::String(cell.ch));
-    text->setPosition(cell.pixel_x, cell.pixel_y);
+    text->setPosition(sf::Vector2f(cell.pixel_x, cell.pixel_y));
     text->setFillColor(sf::Color(cell.r, cell.g, cell.b, 255));
     SfmlBridge::setRotation(*text, cell.angle);
     window->draw(*text);
@@ -384,7 +384,7 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
         const bool bg_visible = bg_right > -1 && bg_bottom > -1 && bg_left < window_w + 1 && bg_top < window_h + 1;
         if (bg_visible && window_dirty) {
             // The page's reserved white texels make the cell a solid fill within the same textured draw.
-            place.setPosition(bg_left, bg_top);
+            place.setPosition(sf::Vector2f(bg_left, bg_top));
             SfmlBridge::appendRectangle(vertices, cell_w, cell_h, window_background_color, 1.f, 1.f,
                                         place.getTransform());
         } else if (bg_visible) {
@@ -412,7 +412,7 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
         g_bottom += cell.pixel_y + 1;
         if (g_right < 0 || g_bottom < 0 || g_left > window_w || g_top > window_h)
             continue;
-        place.setPosition(cell.pixel_x, cell.pixel_y);
+        place.setPosition(sf::Vector2f(cell.pixel_x, cell.pixel_y));
         SfmlBridge::appendGlyphQuad(vertices, *glyph_cache[index], character_size,
                                     sf::Color(cell.r, cell.g, cell.b, 255), place.getTransform());
         if (!window_dirty)

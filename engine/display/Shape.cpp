@@ -75,20 +75,20 @@ void Shape::draw(Vector world_pos) {
         circle.setPointCount(static_cast<std::size_t>(points));
         circle.setRadius(s);
         SfmlBridge::setRotation(circle, 0.f);
-        circle.setPosition(pixel.getX() - s * 0.5f, pixel.getY() - s * 0.5f);
+        circle.setPosition(sf::Vector2f(pixel.getX() - s * 0.5f, pixel.getY() - s * 0.5f));
         break;
     }
     case SQUARE:
         circle.setPointCount(4);
         circle.setRadius(s / font_scale);
         SfmlBridge::setRotation(circle, 45.f);
-        circle.setPosition(pixel.getX() + s * 0.5f, pixel.getY() - s / 1.75f);
+        circle.setPosition(sf::Vector2f(pixel.getX() + s * 0.5f, pixel.getY() - s / 1.75f));
         break;
     case TRIANGLE:
         circle.setPointCount(3);
         circle.setRadius(s * 0.5f);
         SfmlBridge::setRotation(circle, 0.f);
-        circle.setPosition(pixel.getX() - s * 0.5f, pixel.getY() - s * 0.5f);
+        circle.setPosition(sf::Vector2f(pixel.getX() - s * 0.5f, pixel.getY() - s * 0.5f));
         break;
     default:
         return;
