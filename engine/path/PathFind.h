@@ -22,7 +22,9 @@ public:
     struct Cell {
         int x;
         int y;
+        /// Same column and row.
         bool operator==(const Cell &other) const { return x == other.x && y == other.y; }
+        /// Another column or row.
         bool operator!=(const Cell &other) const { return !(*this == other); }
     };
 
@@ -46,7 +48,7 @@ public:
     Path getPath() const;
     /// The object that will walk the path.
     Object *getObject() const;
-    /// The object to reach, or null.
+    /// The object to reach as given to the search (null for none); it may have been destroyed since.
     Object *getTarget() const;
     /// The start cell.
     Cell getStart() const;

@@ -125,6 +125,7 @@ protected:
 
     void resetWorld(int cols, int rows) {
         startLog();
+        nv::PathFind::holdWorldStill(false);
         nv::WorldManager &world = nv::WorldManager::getInstance();
         if (world.isStarted()) {
             world.shutDown();
