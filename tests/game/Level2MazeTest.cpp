@@ -266,3 +266,59 @@ TEST_F(VentsMazeTest, BothSectionsCanBeCrawledWellWithinTheBoiler) {
 }
 
 } // namespace
+
+namespace {
+
+// The key a person holds for a straight move.
+nv::Key keyFor(const Move &move) {
+    if (move.dy < 0) {
+        return nv::W;
+    }
+    if (move.dy > 0) {
+        return nv::S;
+    }
+    return move.dx < 0 ? nv::A : nv::D;
+}
+
+TEST_F(VentsMazeTest, TheShortestRoutesArePlayableWithTheKeysBeforeTheBoilerTurnsOn) {
+    Level2 *p_level = enterLevel2();
+    ASSERT_NE(p_level, nullptr);
+    const BoilerTimer *p_timer = dynamic_cast<BoilerTimer *>(only("BoilerTimer"));
+    ASSERT_NE(p_timer, nullptr);
+    // Once the level is done the transition deletes the level, its timer and the prisoner: look only while playing.
+    auto playing = [&](int section) { return p_controller->getState() == PLAYING && p_level->getSection() == section; };
+    int played = 0;
+    bool boiler_on = false;
+    for (int section = 1; section <= 2; section++) {
+        const Section found = measure();
+        ASSERT_GT(found.straight.moves, 0);
+        for (const Move &move : found.straight.taken) {
+            const nv::Object *p_prisoner = only("Prisoner");
+            ASSERT_NE(p_prisoner, nullptr);
+            const nv::Vector from = p_prisoner->getPosition();
+            key(keyFor(move), nv::KEY_PRESSED);
+            bool moved = false;
+            for (int i = 0; i < 8 && !moved; i++) {
+                step();
+                played++;
+                moved = !playing(section) || p_prisoner->getPosition() != from;
+                boiler_on = boiler_on || (p_controller->getState() == PLAYING && p_timer->isBoilerOn());
+            }
+            ASSERT_TRUE(moved) << "section " << section << ": no move from " << from.toString();
+            if (playing(section)) {
+                EXPECT_EQ(p_prisoner->getPosition(), nv::Vector(from.getX() + move.dx, from.getY() + move.dy));
+                key(keyFor(move), nv::KEY_RELEASED);
+            }
+        }
+        if (section == 1) {
+            ASSERT_TRUE(playing(2));
+        }
+    }
+    EXPECT_FALSE(boiler_on);
+    EXPECT_EQ(p_controller->getState(), TRANSITION);
+    EXPECT_EQ(p_controller->getTargetState(), PLAYING);
+    EXPECT_EQ(p_controller->getNextLevel(), 3);
+    EXPECT_LE(played * 33, BOILER_TIME / 2);
+}
+
+} // namespace
