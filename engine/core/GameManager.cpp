@@ -184,7 +184,7 @@ void GameManager::run() {
                 network_manager.deliverQueued();
             }
         }
-        long long split = clock.split();
+        const long long split = clock.split();
         const int budget = static_cast<int>(static_cast<float>(frame_us - split - adjust) * 0.95f / 1000.0f);
         PathManager::getInstance().cycle(budget);
 
