@@ -378,8 +378,8 @@ int Object::deserialize(std::stringstream *p_ss, unsigned int *p_a) {
             if (new_id != id) {
                 id = new_id;
                 markModified(ID);
-                // The counter must still be able to hand out its next id and step past it.
-                if (new_id >= next_id && new_id < INT_MAX - 1) {
+                // An id at the top of the range cannot be stepped past without overflowing the counter.
+                if (new_id >= next_id && new_id < INT_MAX) {
                     next_id = new_id + 1;
                 }
             }

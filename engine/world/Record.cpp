@@ -25,7 +25,8 @@ void Record::writeText(std::stringstream *p_ss, const std::string &text) {
 }
 
 std::uint64_t Record::remaining(std::stringstream *p_ss) {
-    if (!*p_ss) {
+    // Asking for the position of a stream at its end would fail it, and nothing is left there anyway.
+    if (!p_ss->good()) {
         return 0;
     }
     const std::streampos here = p_ss->tellg();

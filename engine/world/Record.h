@@ -37,7 +37,7 @@ public:
     static bool readBool(std::stringstream *p_ss, bool &value);
     /// Appends the 64-bit length and the characters.
     static void writeText(std::stringstream *p_ss, const std::string &text);
-    /// Bytes still unread; 0 for a failed stream.
+    /// Bytes still unread; 0 for a failed or exhausted stream.
     static std::uint64_t remaining(std::stringstream *p_ss);
     /// Reads length characters into text when the stream holds them; false (nothing allocated) otherwise.
     static bool readChars(std::stringstream *p_ss, std::uint64_t length, std::string &text);
