@@ -18,10 +18,12 @@
 #include "core/GameManager.h"
 #include "display/DisplayManager.h"
 #include "display/SfmlBridge.h"
+
 #include "input/InputManager.h"
 #include "world/ObjectList.h"
 #include "world/ObjectListIterator.h"
 #include "world/WorldManager.h"
+#include <SFML/Graphics/Image.hpp>
 
 namespace {
 const nv::Key PILOT_KEYS[] = {nv::RETURN, nv::ESCAPE, nv::W, nv::A, nv::S, nv::D};
@@ -399,15 +401,15 @@ void AutoPilot::shoot(const std::string &name) {
     if (shot_dir.empty()) {
         return;
     }
-    nv::DisplayManager &display_manager = nv::DisplayManager::getInstance();
+    // Only the characters are kept now: reading the picture back from the window takes longer than a frame.
+    const nv::CellBatch &drawn = nv::DisplayManager::getInstance().getPending();
     Screenshot shot;
     shot.name = name;
-    shot.rows =
-        display_manager.getPending().toRows(display_manager.getHorizontalChars(), display_manager.getVerticalChars());
-    sf::RenderWindow *p_window = display_manager.getWindow();
-    if (p_window != nullptr) {
-        display_manager.flush();
-        shot.has_image = nv::SfmlBridge::captureWindow(*p_window, shot.image);
+    shot.rows = drawn.toRows(nv::DisplayManager::getInstance().getHorizontalChars(),
+                             nv::DisplayManager::getInstance().getVerticalChars());
+    shot.cells.reserve(drawn.size());
+    for (std::size_t i = 0; i < drawn.size(); i++) {
+        shot.cells.push_back(drawn.at(i));
     }
     shots.push_back(std::move(shot));
 }
@@ -418,6 +420,7 @@ int AutoPilot::saveScreenshots() {
     }
     std::error_code error;
     std::filesystem::create_directories(shot_dir, error);
+    nv::DisplayManager &display_manager = nv::DisplayManager::getInstance();
     int written = 0;
     for (const Screenshot &shot : shots) {
         const std::string base = (std::filesystem::path(shot_dir) / shot.name).string();
@@ -428,7 +431,18 @@ int AutoPilot::saveScreenshots() {
         if (text) {
             written++;
         }
-        if (shot.has_image && shot.image.saveToFile(base + ".png")) {
+        sf::RenderWindow *p_window = display_manager.getWindow();
+        if (p_window == nullptr) {
+            continue;
+        }
+        display_manager.swapBuffers();
+        for (const nv::CellBatch::Cell &cell : shot.cells) {
+            display_manager.drawCharacter(nv::viewToWorld(nv::Vector(cell.x, cell.y)), cell.ch, cell.r, cell.g, cell.b,
+                                          cell.angle);
+        }
+        display_manager.flush();
+        sf::Image image;
+        if (nv::SfmlBridge::captureWindow(*p_window, image) && image.saveToFile(base + ".png")) {
             written++;
         }
     }

@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include <SFML/Graphics/Image.hpp>
-
 #include "Glyphcage.h"
+#include "display/CellBatch.h"
 #include "input/EventKeyboard.h"
 #include "input/EventMouse.h"
 
@@ -23,7 +22,8 @@ public:
     /// The controller's own handling first, then, on "nv-step", the player's move for this step.
     int eventHandler(const nv::Event *p_e) override;
 
-    /// Writes the screenshots taken (PNG with a window, text always) into the shot directory; the number of files.
+    /// Writes the screenshots taken into the shot directory: the screens as text, and, with a window, as PNG
+    /// pictures drawn again from the characters kept; the number of files written. Call before shutting down.
     int saveScreenshots();
     /// One line: levels reached, outcome and steps.
     std::string summary() const;
@@ -47,8 +47,7 @@ private:
     struct Screenshot {
         std::string name;
         std::vector<std::string> rows;
-        sf::Image image;
-        bool has_image = false;
+        std::vector<nv::CellBatch::Cell> cells;
     };
 
     void pilot();
