@@ -257,7 +257,7 @@ bool PathFind::isBlocked(int x, int y) const {
     // The world manager's collision query, minus the two lists it would allocate per call.
     Vector where(static_cast<float>(x), static_cast<float>(y));
     colliding.clear();
-    WorldManager::getInstance().getSceneGraph().collectCollisions(object, where, colliding, candidates);
+    WorldManager::getInstance().getSceneGraph().collectCollisions(object, where, colliding);
     ObjectListIterator it(&colliding);
     for (it.first(); !it.isDone(); it.next()) {
         const Object *p_o = it.currentObject();

@@ -99,7 +99,6 @@ private:
     bool found;
     // Reused by every collision query, so asking about a cell allocates nothing once they have grown.
     mutable ObjectList colliding;
-    mutable ObjectList candidates;
     // Blocked answers stamped with the still period they were learnt in.
     std::vector<std::uint64_t> blocked_epoch;
     std::vector<std::uint8_t> blocked_value;

@@ -228,7 +228,31 @@ int Grid::updatePosition(Object *p_o, Vector new_position) {
     return 0;
 }
 
-int Grid::collectCollisions(const Object *p_o, Vector where, ObjectList &result, ObjectList &candidates) const {
+namespace {
+
+// The edges of an object's world box, computed as worldBox does; kept inline because a
+// collision query runs this for every object in the cells it reads.
+struct Edges {
+    float left, right, top, bottom;
+};
+
+inline Edges edgesAt(const Object *p_o, Vector where) {
+    const Box box = p_o->getBox();
+    const float left = box.getCorner().getX() + where.getX();
+    const float top = box.getCorner().getY() + where.getY();
+    return {left, left + box.getHorizontal(), top, top + box.getVertical()};
+}
+
+// Same inclusive rule as boxesOverlap.
+inline bool edgesOverlap(const Edges &a, const Edges &b) {
+    const bool x_overlap = (b.left <= a.left && a.left <= b.right) || (a.left <= b.left && b.left <= a.right);
+    const bool y_overlap = (b.top <= a.top && a.top <= b.bottom) || (a.top <= b.top && b.top <= a.bottom);
+    return x_overlap && y_overlap;
+}
+
+} // namespace
+
+int Grid::collectCollisions(const Object *p_o, Vector where, ObjectList &result) const {
     if (cells == nullptr) {
         LogManager::getInstance().writeLog("Grid::getCollisions(): Error! grid is NULL");
         return -1;
@@ -238,12 +262,23 @@ int Grid::collectCollisions(const Object *p_o, Vector where, ObjectList &result,
         return -1;
     }
     const CellRange range = cellsOf(p_o, where);
-    candidates.clear();
-    const auto gather = [&candidates](const ObjectList &cell) {
+    const Edges box = edgesAt(p_o, where);
+    const int first_new = result.getCount();
+    // Whether a candidate overlaps does not depend on the cell it was found in, so testing overlap
+    // first and removing duplicates among the few hits gives the first-occurrence order of the
+    // candidates without building (and searching) the full candidate list.
+    const auto gather = [&](const ObjectList &cell) {
         for (int i = 0; i < cell.getCount(); i++) {
             Object *p_c = cell[i];
-            if (!candidates.contains(p_c)) {
-                candidates.insert(p_c);
+            if (p_c == p_o || !edgesOverlap(edgesAt(p_c, p_c->getPosition()), box)) {
+                continue;
+            }
+            bool seen = false;
+            for (int j = first_new; j < result.getCount() && !seen; j++) {
+                seen = result[j] == p_c;
+            }
+            if (!seen) {
+                result.insert(p_c);
             }
         }
     };
@@ -255,20 +290,12 @@ int Grid::collectCollisions(const Object *p_o, Vector where, ObjectList &result,
             gather(cells[row][col]);
         }
     }
-    const Box box = worldBox(p_o, where);
-    for (int i = 0; i < candidates.getCount(); i++) {
-        Object *p_c = candidates[i];
-        if (p_c != p_o && boxesOverlap(worldBox(p_c), box)) {
-            result.insert(p_c);
-        }
-    }
     return 0;
 }
 
 ObjectList Grid::getCollisions(const Object *p_o, Vector where) const {
     ObjectList result;
-    ObjectList candidates;
-    collectCollisions(p_o, where, result, candidates);
+    collectCollisions(p_o, where, result);
     return result;
 }
 

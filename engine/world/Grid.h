@@ -32,8 +32,8 @@ public:
     int updatePosition(Object *p_o, Vector new_position);
     /// The solid objects other than p_o whose boxes overlap p_o's box at where.
     ObjectList getCollisions(const Object *p_o, Vector where) const;
-    /// Appends getCollisions' answer to result, reusing candidates as scratch space; -1 when not started.
-    int collectCollisions(const Object *p_o, Vector where, ObjectList &result, ObjectList &candidates) const;
+    /// Appends getCollisions' answer to result without allocating beyond result's growth; -1 when not started.
+    int collectCollisions(const Object *p_o, Vector where, ObjectList &result) const;
 
     /// A copy of the list of cell (col, row), or of out_of_grid for (-1, -1); empty for any other cell.
     ObjectList cellObjects(int col, int row) const;

@@ -145,8 +145,8 @@ ObjectList SceneGraph::getCollisions(const Object *p_o, Vector where) const {
     return grid.getCollisions(p_o, where);
 }
 
-int SceneGraph::collectCollisions(const Object *p_o, Vector where, ObjectList &result, ObjectList &candidates) const {
-    return grid.collectCollisions(p_o, where, result, candidates);
+int SceneGraph::collectCollisions(const Object *p_o, Vector where, ObjectList &result) const {
+    return grid.collectCollisions(p_o, where, result);
 }
 
 int SceneGraph::updateActive(Object *p_o, bool new_active) {

@@ -42,7 +42,7 @@ public:
     /// The collision grid (read-only).
     const Grid &getGrid() const { return grid; }
     /// Appends the grid's answer to result without allocating in the steady state; 0 or -1.
-    int collectCollisions(const Object *p_o, Vector where, ObjectList &result, ObjectList &candidates) const;
+    int collectCollisions(const Object *p_o, Vector where, ObjectList &result) const;
 
     /// Moves p_o between the active and inactive indexes before its flag changes; 0 or -1.
     int updateActive(Object *p_o, bool new_active);

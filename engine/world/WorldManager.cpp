@@ -139,7 +139,7 @@ int WorldManager::moveObject(Object *p_o, Vector where) {
         MoveScratch &scratch = scratchAt(move_depth);
         ObjectList &collisions = scratch.collisions;
         collisions.clear();
-        scene_graph.collectCollisions(p_o, where, collisions, scratch.candidates);
+        scene_graph.collectCollisions(p_o, where, collisions);
 
         if (!collisions.isEmpty() && p_o->getSolidness() == HARD && p_o->getAvoidCollisions()) {
             const Object *p_obstacle = nullptr;
@@ -161,7 +161,7 @@ int WorldManager::moveObject(Object *p_o, Vector where) {
                 slide.scale(p_o->getSpeed());
                 where = p_o->getPosition() + slide;
                 collisions.clear();
-                scene_graph.collectCollisions(p_o, where, collisions, scratch.candidates);
+                scene_graph.collectCollisions(p_o, where, collisions);
                 for (int i = 0; i < collisions.getCount(); i++) {
                     if (collisions[i]->getSolidness() == HARD) {
                         LogManager::getInstance().writeLog(

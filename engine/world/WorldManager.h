@@ -73,10 +73,9 @@ public:
 private:
     WorldManager();
 
-    // Scratch lists for moves, one pair per nesting depth, since handlers may move objects too.
+    // Scratch lists for moves, one per nesting depth, since handlers may move objects too.
     struct MoveScratch {
         ObjectList collisions;
-        ObjectList candidates;
     };
     MoveScratch &scratchAt(int depth);
     void followView(const Object *p_o);
