@@ -642,6 +642,9 @@ int Object::registerInterest(std::string event_type) {
     if (ownerOf(event_type).registerInterest(this, event_type) != 0) {
         return -1;
     }
+    if (static_cast<int>(event_name.size()) <= event_count) {
+        event_name.emplace_back();
+    }
     event_name[event_count] = event_type;
     event_count++;
     markModified(EVENTS);

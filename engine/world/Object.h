@@ -3,6 +3,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "display/Animation.h"
 #include "display/Shape.h"
@@ -188,7 +189,9 @@ private:
     Animation animation;
     bool no_soft;
     int event_count;
-    std::string event_name[MAX_OBJ_EVENTS];
+    // Grows with the registrations (at most MAX_OBJ_EVENTS): a fixed block of 100 texts made each
+    // object several kilobytes and the world's per-step walk slower as the world grew.
+    std::vector<std::string> event_name;
     unsigned int modified;
     Shape shape;
     std::unique_ptr<PathFind> path_search;
