@@ -16,6 +16,7 @@ long g_allocations = 0;
 
 } // namespace
 
+// Every plain form is replaced together, so whatever a library allocates is also released by the same pair.
 void *operator new(std::size_t size) {
     if (g_counting)
         g_allocations++;
@@ -23,13 +24,36 @@ void *operator new(std::size_t size) {
         return p;
     throw std::bad_alloc();
 }
+void *operator new[](std::size_t size) {
+    return operator new(size);
+}
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
+    if (g_counting)
+        g_allocations++;
+    return std::malloc(size == 0 ? 1 : size);
+}
+void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept {
+    return operator new(size, tag);
+}
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void *p) noexcept {
     std::free(p);
 }
+void operator delete[](void *p) noexcept {
+    std::free(p);
+}
 void operator delete(void *p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void *p, const std::nothrow_t &) noexcept {
+    std::free(p);
+}
+void operator delete[](void *p, const std::nothrow_t &) noexcept {
     std::free(p);
 }
 #pragma GCC diagnostic pop
