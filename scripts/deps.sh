@@ -5,7 +5,7 @@ NV_PACKAGES=(
     cmake make g++ pkg-config ccache clang-format
     libsfml-dev libopenal1 fonts-dejavu-core
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    xvfb xauth xdotool sox imagemagick
+    xvfb xauth xdotool sox imagemagick libgl1-mesa-dri
 )
 
 nv_as_root() {
