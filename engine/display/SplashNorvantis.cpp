@@ -47,6 +47,8 @@ SplashNorvantis::SplashNorvantis(Vector new_target)
     sprite->setHeight(FLYING_HEIGHT);
     sprite->setColor(BLUE);
     sprite->setSlowdown(2);
+    // Blanks show through, so the end of the name stays readable beside the landed insect.
+    sprite->setTransparency(' ');
     sprite->pushFrame(Frame(FLYING_WIDTH, FLYING_HEIGHT, WINGS_OUT));
     sprite->pushFrame(Frame(FLYING_WIDTH, FLYING_HEIGHT, WINGS_UP));
     Animation anim;
@@ -93,6 +95,7 @@ int SplashNorvantis::eventHandler(const Event *p_e) {
             resting->setWidth(RESTING_WIDTH);
             resting->setHeight(RESTING_HEIGHT);
             resting->setColor(GREEN);
+            resting->setTransparency(' ');
             resting->pushFrame(Frame(RESTING_WIDTH, RESTING_HEIGHT, RESTING));
             Animation anim;
             anim.setSprite(resting.get());
