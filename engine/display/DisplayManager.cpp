@@ -20,6 +20,8 @@ namespace {
 // Cells a full default screen holds; reserving them up front keeps the first frames from reallocating.
 const std::size_t INITIAL_CELLS = 80 * 24 * 2;
 const unsigned int LARGEST_CHARACTER_SIZE = 1000;
+// Slack around the pixels a glyph may have touched; painting background on a few blank pixels more is harmless.
+const float COVER_MARGIN = 0.25f;
 
 bool displayReachable() {
 #if defined(_WIN32) || defined(__APPLE__)
@@ -392,10 +394,10 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
             // the background over a bit more than those (never past the cell's own edges) gives the same picture.
             float c_left = 0, c_top = 0, c_right = 0, c_bottom = 0;
             if (coverageWithin(bg_left, bg_top, bg_right, bg_bottom, c_left, c_top, c_right, c_bottom)) {
-                const float l = c_left - 1 <= bg_left ? bg_left : c_left - 1;
-                const float t = c_top - 1 <= bg_top ? bg_top : c_top - 1;
-                const float r = c_right + 1 >= bg_right ? bg_right : c_right + 1;
-                const float b = c_bottom + 1 >= bg_bottom ? bg_bottom : c_bottom + 1;
+                const float l = c_left - COVER_MARGIN <= bg_left ? bg_left : c_left - COVER_MARGIN;
+                const float t = c_top - COVER_MARGIN <= bg_top ? bg_top : c_top - COVER_MARGIN;
+                const float r = c_right + COVER_MARGIN >= bg_right ? bg_right : c_right + COVER_MARGIN;
+                const float b = c_bottom + COVER_MARGIN >= bg_bottom ? bg_bottom : c_bottom + COVER_MARGIN;
                 SfmlBridge::appendBox(vertices, l, t, r, b, window_background_color, 1.f, 1.f);
             }
         }
@@ -406,11 +408,11 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
             glyph_cache[index] = &SfmlBridge::getGlyph(font, cell.ch, character_size, true);
         float g_left = 0, g_top = 0, g_right = 0, g_bottom = 0;
         SfmlBridge::glyphQuadBounds(*glyph_cache[index], character_size, g_left, g_top, g_right, g_bottom);
-        g_left += cell.pixel_x - 1;
-        g_top += cell.pixel_y - 1;
-        g_right += cell.pixel_x + 1;
-        g_bottom += cell.pixel_y + 1;
-        if (g_right < 0 || g_bottom < 0 || g_left > window_w || g_top > window_h)
+        g_left += cell.pixel_x;
+        g_top += cell.pixel_y;
+        g_right += cell.pixel_x;
+        g_bottom += cell.pixel_y;
+        if (g_right < -1 || g_bottom < -1 || g_left > window_w + 1 || g_top > window_h + 1)
             continue;
         place.setPosition(sf::Vector2f(cell.pixel_x, cell.pixel_y));
         SfmlBridge::appendGlyphQuad(vertices, *glyph_cache[index], character_size,
