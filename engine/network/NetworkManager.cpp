@@ -31,6 +31,12 @@ bool isGoneError(int error) {
     return error == ENOTCONN || error == EBADF || error == EPIPE || error == ECONNRESET;
 }
 
+std::unique_ptr<char[]> copyBytes(const char *data, int length) {
+    std::unique_ptr<char[]> copy(new char[length]);
+    std::memcpy(copy.get(), data, length);
+    return copy;
+}
+
 } // namespace
 
 NetworkManager::NetworkManager() : server_socket(-1), max_connections(DEFAULT_MAX_CONNECTIONS), delivering(false) {
@@ -273,18 +279,13 @@ bool NetworkManager::isConnected(int socket) const {
 }
 
 int NetworkManager::send(const void *buffer, int bytes, int socket) {
-    LogManager &log_manager = LogManager::getInstance();
-    if (!checkConnected(socket, "send")) {
-        log_manager.writeLog("NetworkManager::send(): Error! Socket %d not connected. Unable to send.", socket);
-        return -1;
-    }
-    if ((buffer == nullptr && bytes != 0) || bytes < 0) {
-        log_manager.writeLog("NetworkManager::send(): Error! Bad buffer of %d bytes.", bytes);
+    if (!checkTransfer(buffer, bytes, socket, "send", "send")) {
         return -1;
     }
     if (bytes == 0) {
         return 0;
     }
+    LogManager &log_manager = LogManager::getInstance();
     const char *data = static_cast<const char *>(buffer);
     int index = indexOf(socket);
     if (!message_queues[index].empty() && message_queues[index].front().owed) {
@@ -297,9 +298,7 @@ int NetworkManager::send(const void *buffer, int bytes, int socket) {
             // The stream is still owed older bytes: these follow them rather than cutting in.
             std::deque<QueuedMessage> &queue = message_queues[indexOf(socket)];
             auto position = std::find_if(queue.begin(), queue.end(), [](const QueuedMessage &m) { return !m.owed; });
-            std::unique_ptr<char[]> copy(new char[bytes]);
-            std::memcpy(copy.get(), data, bytes);
-            queue.insert(position, QueuedMessage{bytes, std::move(copy), 0, 0, true});
+            queue.insert(position, QueuedMessage{bytes, copyBytes(data, bytes), 0, 0, true});
             return 0;
         }
         index = indexOf(socket);
@@ -314,43 +313,30 @@ int NetworkManager::send(const void *buffer, int bytes, int socket) {
         log_manager.writeLog("NetworkManager::send(): Warning! %d of %d bytes sent.", sent, bytes);
         // Dropping the rest would cut a message in the middle of the stream; it goes first next time.
         int rest = bytes - sent;
-        std::unique_ptr<char[]> copy(new char[rest]);
-        std::memcpy(copy.get(), data + sent, rest);
-        message_queues[index].push_front(QueuedMessage{rest, std::move(copy), 0, 0, true});
+        message_queues[index].push_front(QueuedMessage{rest, copyBytes(data + sent, rest), 0, 0, true});
         return 0;
     }
     case SendResult::GONE:
-        log_manager.writeLog("NetworkManager::send(): Error! Return is -1.");
-        writeErrorText(error);
-        log_manager.writeLog(1, "\tsocket is closed");
+        logSendFailure(error, true);
         close(socket);
         return -1;
     case SendResult::WOULD_BLOCK:
     case SendResult::FAILED:
         break;
     }
-    log_manager.writeLog("NetworkManager::send(): Error! Return is -1.");
-    writeErrorText(error);
+    logSendFailure(error, false);
     return -1;
 }
 
 int NetworkManager::queueMessage(const void *buffer, int bytes, int socket, int step) {
-    LogManager &log_manager = LogManager::getInstance();
-    if (!checkConnected(socket, "queueMessage")) {
-        log_manager.writeLog("NetworkManager::queueMessage(): Error! Socket %d not connected. Unable to queue.",
-                             socket);
-        return -1;
-    }
-    if ((buffer == nullptr && bytes != 0) || bytes < 0) {
-        log_manager.writeLog("NetworkManager::queueMessage(): Error! Bad buffer of %d bytes.", bytes);
+    if (!checkTransfer(buffer, bytes, socket, "queueMessage", "queue")) {
         return -1;
     }
     if (bytes == 0) {
         return 0;
     }
-    std::unique_ptr<char[]> copy(new char[bytes]);
-    std::memcpy(copy.get(), buffer, bytes);
-    message_queues[indexOf(socket)].push_back(QueuedMessage{bytes, std::move(copy), step, 0, false});
+    message_queues[indexOf(socket)].push_back(
+        QueuedMessage{bytes, copyBytes(static_cast<const char *>(buffer), bytes), step, 0, false});
     return 0;
 }
 
@@ -371,18 +357,13 @@ int NetworkManager::deliverQueued() {
 }
 
 int NetworkManager::receive(void *buffer, int bytes, int socket, bool peek) {
-    LogManager &log_manager = LogManager::getInstance();
-    if (!checkConnected(socket, "receive")) {
-        log_manager.writeLog("NetworkManager::receive(): Error! Socket %d not connected. Unable to receive.", socket);
-        return -1;
-    }
-    if ((buffer == nullptr && bytes != 0) || bytes < 0) {
-        log_manager.writeLog("NetworkManager::receive(): Error! Bad buffer of %d bytes.", bytes);
+    if (!checkTransfer(buffer, bytes, socket, "receive", "receive")) {
         return -1;
     }
     if (bytes == 0) {
         return 0;
     }
+    LogManager &log_manager = LogManager::getInstance();
     for (;;) {
         ssize_t received = ::recv(socket, buffer, static_cast<size_t>(bytes), MSG_DONTWAIT | (peek ? MSG_PEEK : 0));
         if (received > 0) {
@@ -501,6 +482,21 @@ bool NetworkManager::checkConnected(int socket, const char *operation) const {
     return true;
 }
 
+bool NetworkManager::checkTransfer(const void *buffer, int bytes, int socket, const char *operation,
+                                   const char *verb) const {
+    LogManager &log_manager = LogManager::getInstance();
+    if (!checkConnected(socket, operation)) {
+        log_manager.writeLog("NetworkManager::%s(): Error! Socket %d not connected. Unable to %s.", operation, socket,
+                             verb);
+        return false;
+    }
+    if ((buffer == nullptr && bytes != 0) || bytes < 0) {
+        log_manager.writeLog("NetworkManager::%s(): Error! Bad buffer of %d bytes.", operation, bytes);
+        return false;
+    }
+    return true;
+}
+
 void NetworkManager::addConnection(int socket) {
     sockets.push_back(socket);
     socket_values.push_back(0);
@@ -597,15 +593,12 @@ int NetworkManager::drain(int socket, bool owed_only, int now, int *p_total) {
             *p_total -= 1;
             return 0;
         case SendResult::GONE:
-            log_manager.writeLog("NetworkManager::send(): Error! Return is -1.");
-            writeErrorText(error);
-            log_manager.writeLog(1, "\tsocket is closed");
+            logSendFailure(error, true);
             *p_total -= 1;
             close(socket);
             return -1;
         case SendResult::FAILED: {
-            log_manager.writeLog("NetworkManager::send(): Error! Return is -1.");
-            writeErrorText(error);
+            logSendFailure(error, false);
             *p_total -= 1;
             bool cut = front.sent > 0;
             queue.pop_front();
@@ -617,6 +610,15 @@ int NetworkManager::drain(int socket, bool owed_only, int now, int *p_total) {
             break;
         }
         }
+    }
+}
+
+void NetworkManager::logSendFailure(int error, bool closing_socket) const {
+    LogManager &log_manager = LogManager::getInstance();
+    log_manager.writeLog("NetworkManager::send(): Error! Return is -1.");
+    writeErrorText(error);
+    if (closing_socket) {
+        log_manager.writeLog(1, "\tsocket is closed");
     }
 }
 

@@ -92,10 +92,13 @@ private:
     int indexOf(int socket) const;
     bool isClosing(int socket) const;
     bool checkConnected(int socket, const char *operation) const;
+    // The checks send(), queueMessage() and receive() share; logs why a transfer is refused.
+    bool checkTransfer(const void *buffer, int bytes, int socket, const char *operation, const char *verb) const;
     void addConnection(int socket);
     int closeAt(int index);
     SendResult rawSend(int socket, const char *data, int length, int *p_sent, int *p_error) const;
     int drain(int socket, bool owed_only, int now, int *p_total);
+    void logSendFailure(int error, bool closing_socket) const;
     void writeErrorText(int code) const;
 
     int server_socket;
