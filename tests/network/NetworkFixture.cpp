@@ -5,14 +5,18 @@
 
 #include "network/NetworkManager.h"
 
-void NetworkFixture::SetUp() {
+void resetNetworkManager() {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
     if (network_manager.isStarted()) {
         network_manager.shutDown();
     }
     network_manager.stopServer();
     network_manager.setMaxConnections(nv::DEFAULT_MAX_CONNECTIONS);
-    ASSERT_EQ(network_manager.startUp(), 0);
+}
+
+void NetworkFixture::SetUp() {
+    resetNetworkManager();
+    ASSERT_EQ(nv::NetworkManager::getInstance().startUp(), 0);
 }
 
 void NetworkFixture::TearDown() {
@@ -20,12 +24,7 @@ void NetworkFixture::TearDown() {
         delete p_recorder;
     }
     recorders.clear();
-    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    if (network_manager.isStarted()) {
-        network_manager.shutDown();
-    }
-    network_manager.stopServer();
-    network_manager.setMaxConnections(nv::DEFAULT_MAX_CONNECTIONS);
+    resetNetworkManager();
 }
 
 NetworkRecorder *NetworkFixture::recorder(const std::vector<std::string> &types) {
@@ -59,4 +58,33 @@ int NetworkFixture::acceptPeer(int port, LoopbackPeer &peer) {
         return -1;
     }
     return acceptWithin();
+}
+
+int NetworkFixture::servePeer(LoopbackPeer &peer) {
+    int port = serve();
+    if (port <= 0) {
+        return -1;
+    }
+    return acceptPeer(port, peer);
+}
+
+bool NetworkFixture::acceptPeers(int port, LoopbackPeer *peers, int *sockets, int count) {
+    for (int i = 0; i < count; i++) {
+        sockets[i] = acceptPeer(port, peers[i]);
+        if (sockets[i] < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int NetworkFixture::repeatWhileConnected(int s, const std::function<int()> &attempt) {
+    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
+    int result = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (network_manager.isConnected(s) && std::chrono::steady_clock::now() < deadline) {
+        result = attempt();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return result;
 }

@@ -30,9 +30,8 @@ int receiveWithin(int s, char *buffer, int size, bool peek = false) {
 
 TEST_F(NetworkReceive, NothingWaitingReturnsZeroAtOnce) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     char buffer[16];
     auto start = std::chrono::steady_clock::now();
@@ -44,9 +43,8 @@ TEST_F(NetworkReceive, NothingWaitingReturnsZeroAtOnce) {
 
 TEST_F(NetworkReceive, PeekLeavesTheBytesWaiting) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     ASSERT_TRUE(peer.writeAll("abcdef"));
     char buffer[16] = {};
@@ -60,9 +58,8 @@ TEST_F(NetworkReceive, PeekLeavesTheBytesWaiting) {
 
 TEST_F(NetworkReceive, ReadsNoMoreThanAskedAndKeepsTheRest) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     ASSERT_TRUE(peer.writeAll("0123456789"));
     char buffer[16] = {};
@@ -74,9 +71,8 @@ TEST_F(NetworkReceive, ReadsNoMoreThanAskedAndKeepsTheRest) {
 
 TEST_F(NetworkReceive, UnknownSocketOrBadBufferFails) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     char buffer[4];
     EXPECT_EQ(network_manager.receive(buffer, 4, s + 50), -1);
@@ -90,9 +86,8 @@ TEST_F(NetworkReceive, UnknownSocketOrBadBufferFails) {
 TEST_F(NetworkReceive, PeerCloseAfterDataGivesTheDataThenOneCloseEvent) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
     NetworkRecorder *p_recorder = recorder({"nv-network-close"});
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     ASSERT_TRUE(peer.writeAll("last words"));
     peer.close();
@@ -110,20 +105,13 @@ TEST_F(NetworkReceive, PeerCloseAfterDataGivesTheDataThenOneCloseEvent) {
 TEST_F(NetworkReceive, PeerResetMidStreamGivesOneCloseEvent) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
     NetworkRecorder *p_recorder = recorder({"nv-network-close"});
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     ASSERT_TRUE(peer.writeAll("partial"));
     peer.reset();
     char buffer[64];
-    int got = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (network_manager.isConnected() && std::chrono::steady_clock::now() < deadline) {
-        got = network_manager.receive(buffer, sizeof(buffer), s);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    EXPECT_EQ(got, -1);
+    EXPECT_EQ(repeatWhileConnected(s, [&] { return network_manager.receive(buffer, sizeof(buffer), s); }), -1);
     EXPECT_FALSE(network_manager.isConnected());
     EXPECT_EQ(p_recorder->records.size(), 1u);
 }

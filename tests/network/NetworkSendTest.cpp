@@ -13,9 +13,8 @@ using NetworkSend = NetworkFixture;
 
 TEST_F(NetworkSend, SendsEveryByteToThePeer) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     EXPECT_EQ(network_manager.send("hello", 5, s), 0);
     EXPECT_EQ(network_manager.send("", 0, s), 0);
@@ -24,9 +23,8 @@ TEST_F(NetworkSend, SendsEveryByteToThePeer) {
 
 TEST_F(NetworkSend, UnknownSocketFailsWithoutTouchingTheTable) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     EXPECT_EQ(network_manager.send("x", 1, s + 50), -1);
     EXPECT_EQ(network_manager.queueMessage("x", 1, s + 50, 0), -1);
@@ -47,9 +45,8 @@ TEST_F(NetworkSend, MinusOneIsNoSocketAndClosesNothing) {
 
 TEST_F(NetworkSend, BadBufferIsRefused) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     EXPECT_EQ(network_manager.send(nullptr, 4, s), -1);
     EXPECT_EQ(network_manager.send("abc", -1, s), -1);
@@ -60,18 +57,11 @@ TEST_F(NetworkSend, BadBufferIsRefused) {
 TEST_F(NetworkSend, ResetPeerClosesTheConnectionWithOneEventAndNoSignal) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
     NetworkRecorder *p_recorder = recorder({"nv-network-close"});
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     peer.reset();
-    int result = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (network_manager.isConnected(s) && std::chrono::steady_clock::now() < deadline) {
-        result = network_manager.send("ping", 4, s);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(repeatWhileConnected(s, [&] { return network_manager.send("ping", 4, s); }), -1);
     EXPECT_EQ(network_manager.getNumConnections(), 0);
     ASSERT_EQ(p_recorder->records.size(), 1u);
     EXPECT_EQ(p_recorder->records[0].socket, s);
@@ -82,18 +72,15 @@ TEST_F(NetworkSend, ResetPeerClosesTheConnectionWithOneEventAndNoSignal) {
 TEST_F(NetworkSend, PeerThatClosedIsFoundGoneByLaterSends) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
     NetworkRecorder *p_recorder = recorder({"nv-network-close"});
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     peer.close();
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     int sends = 0;
-    while (network_manager.isConnected(s) && std::chrono::steady_clock::now() < deadline) {
-        network_manager.send("ping", 4, s);
+    repeatWhileConnected(s, [&] {
         sends++;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+        return network_manager.send("ping", 4, s);
+    });
     EXPECT_FALSE(network_manager.isConnected());
     EXPECT_EQ(p_recorder->records.size(), 1u);
     EXPECT_GE(sends, 1);
@@ -120,9 +107,8 @@ TEST_F(NetworkSend, MessageDueLaterHoldsBackOnlyItsOwnConnection) {
 
 TEST_F(NetworkSend, StepZeroGoesAtTheNextDeliveryInQueueOrder) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     ASSERT_EQ(network_manager.queueMessage("one,", 4, s, 0), 0);
     ASSERT_EQ(network_manager.queueMessage("two,", 4, s, 0), 0);
@@ -135,9 +121,8 @@ TEST_F(NetworkSend, StepZeroGoesAtTheNextDeliveryInQueueOrder) {
 
 TEST_F(NetworkSend, QueuedCopyIsIndependentOfTheCallersBuffer) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     std::string text = "original";
     ASSERT_EQ(network_manager.queueMessage(text.data(), static_cast<int>(text.size()), s, 0), 0);
@@ -158,10 +143,7 @@ TEST_F(NetworkSend, DeliveryToAGonePeerClosesItAndGoesOnWithTheOthers) {
     int port = serve();
     LoopbackPeer peers[3];
     int sockets[3];
-    for (int i = 0; i < 3; i++) {
-        sockets[i] = acceptPeer(port, peers[i]);
-        ASSERT_GE(sockets[i], 0);
-    }
+    ASSERT_TRUE(acceptPeers(port, peers, sockets, 3));
     peers[0].reset();
     // The reset must have arrived before delivery for the first send to see it.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

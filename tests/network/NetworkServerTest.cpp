@@ -55,9 +55,8 @@ TEST_F(NetworkServer, AcceptWithNothingWaitingReturnsAtOnce) {
 TEST_F(NetworkServer, AcceptAddsTheSocketAndRaisesTheAcceptEvent) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
     NetworkRecorder *p_recorder = recorder({"nv-network-accept"});
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     EXPECT_TRUE(network_manager.isConnected(s));
     EXPECT_TRUE(network_manager.isConnected());
@@ -76,10 +75,7 @@ TEST_F(NetworkServer, AcceptsUpToTheMaximumThenWaitsUntilOneCloses) {
     int port = serve();
     LoopbackPeer peers[4];
     int sockets[3];
-    for (int i = 0; i < 3; i++) {
-        sockets[i] = acceptPeer(port, peers[i]);
-        ASSERT_GE(sockets[i], 0);
-    }
+    ASSERT_TRUE(acceptPeers(port, peers, sockets, 3));
     peers[3] = LoopbackPeer::connectTo(port);
     ASSERT_TRUE(peers[3].valid());
     EXPECT_EQ(network_manager.accept(), -1);
@@ -109,10 +105,7 @@ TEST_F(NetworkServer, ClosingOneKeepsTheOthersInOrderWithTheirOwnQueues) {
     int port = serve();
     LoopbackPeer peers[3];
     int sockets[3];
-    for (int i = 0; i < 3; i++) {
-        sockets[i] = acceptPeer(port, peers[i]);
-        ASSERT_GE(sockets[i], 0);
-    }
+    ASSERT_TRUE(acceptPeers(port, peers, sockets, 3));
     ASSERT_EQ(network_manager.queueMessage("first", 5, sockets[0], 0), 0);
     ASSERT_EQ(network_manager.queueMessage("mid", 3, sockets[1], 0), 0);
     ASSERT_EQ(network_manager.queueMessage("third", 5, sockets[2], 0), 0);
@@ -135,10 +128,7 @@ TEST_F(NetworkServer, ClosingAllRaisesOneEventPerConnectionInTableOrder) {
     int port = serve();
     LoopbackPeer peers[3];
     int sockets[3];
-    for (int i = 0; i < 3; i++) {
-        sockets[i] = acceptPeer(port, peers[i]);
-        ASSERT_GE(sockets[i], 0);
-    }
+    ASSERT_TRUE(acceptPeers(port, peers, sockets, 3));
     EXPECT_EQ(network_manager.close(), 0);
     EXPECT_EQ(network_manager.getNumConnections(), 0);
     EXPECT_FALSE(network_manager.isConnected());
@@ -158,9 +148,8 @@ TEST_F(NetworkServer, ClosingAllRaisesOneEventPerConnectionInTableOrder) {
 
 TEST_F(NetworkServer, ClosingAnUnknownSocketFailsAndChangesNothing) {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    int port = serve();
     LoopbackPeer peer;
-    int s = acceptPeer(port, peer);
+    int s = servePeer(peer);
     ASSERT_GE(s, 0);
     EXPECT_EQ(network_manager.close(s + 100), -1);
     EXPECT_EQ(network_manager.close(-5), -1);
