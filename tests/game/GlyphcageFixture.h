@@ -20,6 +20,7 @@
 #include "input/InputManager.h"
 #include "path/PathManager.h"
 #include "resources/ResourceManager.h"
+#include "support/TestSupport.h"
 #include "world/ObjectList.h"
 #include "world/ObjectListIterator.h"
 #include "world/WorldManager.h"
@@ -37,10 +38,8 @@ protected:
     virtual Glyphcage *makeController() { return new Glyphcage(); }
 
     void SetUp() override {
-        char pattern[] = "/tmp/glyphcage-test-XXXXXX";
-        const char *made = mkdtemp(pattern);
-        ASSERT_NE(made, nullptr);
-        dir = made;
+        dir = nv_test::makeTempDir("glyphcage-test");
+        ASSERT_FALSE(dir.empty());
         char cwd[4096];
         ASSERT_NE(getcwd(cwd, sizeof(cwd)), nullptr);
         saved_dir = cwd;
@@ -172,12 +171,7 @@ protected:
     }
 
     /// The whole log written so far.
-    std::string logText() const {
-        std::ifstream in(log_path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string logText() const { return nv_test::fileText(log_path); }
 
     std::string dir;
     std::string saved_dir;

@@ -17,6 +17,7 @@
 #include "input/EventKeyboard.h"
 #include "input/InputManager.h"
 #include "resources/ResourceManager.h"
+#include "support/TestSupport.h"
 #include "world/ObjectList.h"
 #include "world/ObjectListIterator.h"
 #include "world/WorldManager.h"
@@ -44,10 +45,8 @@ inline std::string spritePath(const std::string &label) {
 class VentsFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/nv-vents-XXXXXX";
-        const char *made = mkdtemp(pattern);
-        ASSERT_NE(made, nullptr);
-        dir = made;
+        dir = nv_test::makeTempDir("nv-vents");
+        ASSERT_FALSE(dir.empty());
         const std::string config = dir + "/nv-config.txt";
         std::ofstream(config) << "headless:true,\nnetworking:false,\nframe_time:33,\nwindow_horizontal_chars:80,\n"
                                  "window_vertical_chars:24,\n";

@@ -43,10 +43,8 @@ TEST_F(StartupTest, LoadsBothSoundsUnderTheirLabels) {
 class MissingFilesTest : public GlyphcageFixture {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/glyphcage-empty-XXXXXX";
-        const char *made = mkdtemp(pattern);
-        ASSERT_NE(made, nullptr);
-        empty_dir = made;
+        empty_dir = nv_test::makeTempDir("glyphcage-empty");
+        ASSERT_FALSE(empty_dir.empty());
         GlyphcageFixture::SetUp();
     }
 

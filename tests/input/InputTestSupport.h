@@ -20,6 +20,7 @@
 #include "input/EventKeyboard.h"
 #include "input/EventMouse.h"
 #include "input/InputManager.h"
+#include "support/TestSupport.h"
 #include "world/Object.h"
 #include "world/WorldManager.h"
 
@@ -90,27 +91,11 @@ class InputLog {
 public:
     void restart() {
         if (path.empty()) {
-            char name[] = "/tmp/nv-input-log-XXXXXX";
-            const int fd = mkstemp(name);
-            if (fd >= 0) {
-                close(fd);
-            }
-            path = name;
+            path = makeTempFile("nv-input-log");
         }
-        setenv("NORVANTIS_LOG", path.c_str(), 1);
-        nv::LogManager &log_manager = nv::LogManager::getInstance();
-        if (log_manager.isStarted()) {
-            log_manager.shutDown();
-        }
-        log_manager.startUp();
-        log_manager.setFlush(true);
+        restartLogInto(path);
     }
-    bool contains(const std::string &needle) const {
-        std::ifstream in(path);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str().find(needle) != std::string::npos;
-    }
+    bool contains(const std::string &needle) const { return fileText(path).find(needle) != std::string::npos; }
 
 private:
     std::string path;

@@ -7,25 +7,21 @@
 #include <unistd.h>
 
 #include "LoopbackPeer.h"
+#include "NetworkFixture.h"
 #include "NetworkRecorder.h"
 #include "core/Config.h"
 #include "core/GameManager.h"
 #include "network/EventNetwork.h"
 #include "network/NetworkManager.h"
+#include "support/TestSupport.h"
 
 /// Runs the real game loop, headless and with networking on, from a configuration file of its own.
 class NetworkGameLoop : public ::testing::Test {
 protected:
     void SetUp() override {
-        nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-        if (network_manager.isStarted()) {
-            network_manager.shutDown();
-        }
-        network_manager.stopServer();
-        network_manager.setMaxConnections(nv::DEFAULT_MAX_CONNECTIONS);
-        char pattern[] = "/tmp/nv-network-loop-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
+        resetNetworkManager();
+        dir = nv_test::makeTempDir("nv-network-loop");
+        ASSERT_FALSE(dir.empty());
         std::ofstream(dir + "/config.txt") << "headless:true,\nnetworking:true,\nframe_time:5,\nrandom_seed:7,\n";
         ::setenv("NORVANTIS_CONFIG", (dir + "/config.txt").c_str(), 1);
         ::setenv("NORVANTIS_LOG", (dir + "/norvantis.log").c_str(), 1);
@@ -38,11 +34,7 @@ protected:
         if (game_manager.isStarted()) {
             game_manager.shutDown();
         }
-        nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-        if (network_manager.isStarted()) {
-            network_manager.shutDown();
-        }
-        network_manager.stopServer();
+        resetNetworkManager();
         nv::Config::getInstance().reset();
         ::unsetenv("NORVANTIS_CONFIG");
         ::unsetenv("NORVANTIS_LOG");

@@ -17,6 +17,7 @@
 #include "core/LogManager.h"
 #include "path/PathFind.h"
 #include "path/PathManager.h"
+#include "support/TestSupport.h"
 #include "world/Box.h"
 #include "world/Object.h"
 #include "world/Vector.h"
@@ -57,13 +58,7 @@ inline std::string logSince(std::uintmax_t mark) {
     return ss.str();
 }
 
-inline int countOf(const std::string &text, const std::string &needle) {
-    int count = 0;
-    for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
-        count++;
-    }
-    return count;
-}
+using nv_test::countOf;
 
 inline Cells nodesOf(const nv::Path &path) {
     Cells cells;

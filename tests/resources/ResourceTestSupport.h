@@ -11,15 +11,15 @@
 
 #include "core/LogManager.h"
 #include "resources/ResourceManager.h"
+#include "support/TestSupport.h"
 
 namespace nv_test {
 
 /// A directory of this process's own for files the tests write.
 inline const std::string &scratchDir() {
     static const std::string dir = [] {
-        char pattern[] = "/tmp/nv-resources-XXXXXX";
-        const char *made = mkdtemp(pattern);
-        return std::string(made != nullptr ? made : "/tmp");
+        const std::string made = makeTempDir("nv-resources");
+        return made.empty() ? std::string("/tmp") : made;
     }();
     return dir;
 }
@@ -37,21 +37,10 @@ class LogCapture {
 public:
     void restart() {
         path = scratchDir() + "/test.log";
-        setenv("NORVANTIS_LOG", path.c_str(), 1);
-        nv::LogManager &log_manager = nv::LogManager::getInstance();
-        if (log_manager.isStarted()) {
-            log_manager.shutDown();
-        }
-        log_manager.startUp();
-        log_manager.setFlush(true);
+        restartLogInto(path);
     }
     /// Everything written to the log since the last restart.
-    std::string text() const {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string text() const { return fileText(path); }
     bool contains(const std::string &needle) const { return text().find(needle) != std::string::npos; }
 
 private:

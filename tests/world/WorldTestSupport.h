@@ -18,6 +18,7 @@
 #include "core/Event.h"
 #include "core/GameManager.h"
 #include "core/LogManager.h"
+#include "support/TestSupport.h"
 #include "world/EventCollision.h"
 #include "world/Object.h"
 #include "world/WorldManager.h"
@@ -87,20 +88,8 @@ public:
 /// Sends the log into a private file so tests can read what was written.
 class LogCapture {
 public:
-    LogCapture() {
-        char name[] = "/tmp/nv-world-log-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) {
-            close(fd);
-        }
-        path = name;
-        setenv("NORVANTIS_LOG", path.c_str(), 1);
-        nv::LogManager &log = nv::LogManager::getInstance();
-        if (log.isStarted()) {
-            log.shutDown();
-        }
-        log.startUp();
-        log.setFlush(true);
+    LogCapture() : path(nv_test::makeTempFile("nv-world-log")) {
+        nv_test::restartLogInto(path);
         unsetenv("NORVANTIS_LOG");
     }
     ~LogCapture() {
@@ -115,20 +104,11 @@ public:
     LogCapture &operator=(const LogCapture &) = delete;
 
     /// Everything written so far.
-    std::string text() const {
-        std::ifstream in(path);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string text() const { return nv_test::fileText(path); }
     /// How many times needle occurs in what was written after the last mark().
     int count(const std::string &needle) const {
-        const std::string all = text().substr(mark_at < text().size() ? mark_at : text().size());
-        int n = 0;
-        for (std::string::size_type at = all.find(needle); at != std::string::npos; at = all.find(needle, at + 1)) {
-            n++;
-        }
-        return n;
+        const std::string all = text();
+        return nv_test::countOf(all.substr(mark_at < all.size() ? mark_at : all.size()), needle);
     }
     /// Makes count() look only at what is written from now on.
     void mark() { mark_at = text().size(); }
