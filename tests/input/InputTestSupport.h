@@ -103,18 +103,9 @@ private:
 
 /// Stops the input, display and world managers and restores the default configuration.
 inline void resetInput() {
-    nv::InputManager &im = nv::InputManager::getInstance();
-    if (im.isStarted()) {
-        im.shutDown();
-    }
-    nv::DisplayManager &dm = nv::DisplayManager::getInstance();
-    if (dm.isStarted()) {
-        dm.shutDown();
-    }
-    nv::WorldManager &wm = nv::WorldManager::getInstance();
-    if (wm.isStarted()) {
-        wm.shutDown();
-    }
+    stopIfStarted(nv::InputManager::getInstance());
+    stopIfStarted(nv::DisplayManager::getInstance());
+    stopIfStarted(nv::WorldManager::getInstance());
     nv::GameManager::getInstance().setGameOver(false);
     nv::Config::getInstance().reset();
 }

@@ -4,12 +4,11 @@
 #include <thread>
 
 #include "network/NetworkManager.h"
+#include "support/TestSupport.h"
 
 void resetNetworkManager() {
     nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    if (network_manager.isStarted()) {
-        network_manager.shutDown();
-    }
+    nv_test::stopIfStarted(network_manager);
     network_manager.stopServer();
     network_manager.setMaxConnections(nv::DEFAULT_MAX_CONNECTIONS);
 }

@@ -30,10 +30,7 @@ protected:
     void TearDown() override {
         delete p_recorder;
         p_recorder = nullptr;
-        nv::GameManager &game_manager = nv::GameManager::getInstance();
-        if (game_manager.isStarted()) {
-            game_manager.shutDown();
-        }
+        nv_test::stopIfStarted(nv::GameManager::getInstance());
         resetNetworkManager();
         nv::Config::getInstance().reset();
         ::unsetenv("NORVANTIS_CONFIG");

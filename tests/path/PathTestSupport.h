@@ -105,16 +105,10 @@ protected:
     void SetUp() override { resetWorld(80, 24); }
 
     void TearDown() override {
-        nv::WorldManager &world = nv::WorldManager::getInstance();
-        if (world.isStarted()) {
-            world.shutDown();
-        }
+        nv_test::stopIfStarted(nv::WorldManager::getInstance());
         // Every search in these tests belongs to an object, so none may outlive the world's objects.
         EXPECT_EQ(nv::PathManager::getInstance().getNumSearches(), 0);
-        nv::PathManager &paths = nv::PathManager::getInstance();
-        if (paths.isStarted()) {
-            paths.shutDown();
-        }
+        nv_test::stopIfStarted(nv::PathManager::getInstance());
         nv::GameManager::getInstance().setFrameTime(nv::FRAME_TIME_DEFAULT);
     }
 
@@ -122,17 +116,13 @@ protected:
         startLog();
         nv::PathFind::holdWorldStill(false);
         nv::WorldManager &world = nv::WorldManager::getInstance();
-        if (world.isStarted()) {
-            world.shutDown();
-        }
+        nv_test::stopIfStarted(world);
         ASSERT_EQ(world.startUp(), 0);
         ASSERT_EQ(world.setBoundary(nv::Box(nv::Vector(0, 0), static_cast<float>(cols), static_cast<float>(rows))), 0);
         world.setView(world.getBoundary());
         // A start with no frame time brings the least cycle time back to its first-use 0.
         nv::PathManager &paths = nv::PathManager::getInstance();
-        if (paths.isStarted()) {
-            paths.shutDown();
-        }
+        nv_test::stopIfStarted(paths);
         nv::GameManager::getInstance().setFrameTime(0);
         paths.startUp();
         paths.shutDown();

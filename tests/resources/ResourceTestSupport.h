@@ -53,17 +53,10 @@ protected:
     void SetUp() override {
         log.restart();
         nv::ResourceManager &rm = nv::ResourceManager::getInstance();
-        if (rm.isStarted()) {
-            rm.shutDown();
-        }
+        stopIfStarted(rm);
         ASSERT_EQ(rm.startUp(), 0);
     }
-    void TearDown() override {
-        nv::ResourceManager &rm = nv::ResourceManager::getInstance();
-        if (rm.isStarted()) {
-            rm.shutDown();
-        }
-    }
+    void TearDown() override { stopIfStarted(nv::ResourceManager::getInstance()); }
 
     nv::ResourceManager &rm() { return nv::ResourceManager::getInstance(); }
 

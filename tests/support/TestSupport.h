@@ -7,8 +7,16 @@
 #include <unistd.h>
 
 #include "core/LogManager.h"
+#include "core/Manager.h"
 
 namespace nv_test {
+
+/// Shuts the manager down if it is started, so a test can start it afresh.
+inline void stopIfStarted(nv::Manager &manager) {
+    if (manager.isStarted()) {
+        manager.shutDown();
+    }
+}
 
 /// Makes a fresh directory /tmp/<prefix>-XXXXXX; returns its path, or an empty string if that failed.
 inline std::string makeTempDir(const std::string &prefix) {
@@ -48,9 +56,7 @@ inline int countOf(const std::string &text, const std::string &needle) {
 inline void restartLogInto(const std::string &path) {
     setenv("NORVANTIS_LOG", path.c_str(), 1);
     nv::LogManager &log_manager = nv::LogManager::getInstance();
-    if (log_manager.isStarted()) {
-        log_manager.shutDown();
-    }
+    stopIfStarted(log_manager);
     log_manager.startUp();
     log_manager.setFlush(true);
 }

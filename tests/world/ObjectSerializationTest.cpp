@@ -28,9 +28,7 @@ protected:
     void SetUp() override {
         WorldTest::SetUp();
         nv::ResourceManager &rm = nv::ResourceManager::getInstance();
-        if (rm.isStarted()) {
-            rm.shutDown();
-        }
+        nv_test::stopIfStarted(rm);
         ASSERT_EQ(rm.startUp(), 0);
         ASSERT_EQ(rm.loadSprite(std::string(NV_SOURCE_DIR) + "/sprites/guard-spr.txt", "guard"), 0);
         ASSERT_EQ(rm.loadSprite(std::string(NV_SOURCE_DIR) + "/sprites/player-spr.txt", "player"), 0);

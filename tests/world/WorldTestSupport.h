@@ -94,9 +94,7 @@ public:
     }
     ~LogCapture() {
         nv::LogManager &log = nv::LogManager::getInstance();
-        if (log.isStarted()) {
-            log.shutDown();
-        }
+        nv_test::stopIfStarted(log);
         log.setFlush(false);
         std::remove(path.c_str());
     }
@@ -123,9 +121,7 @@ inline void resetWorld(float width = 80.0f, float height = 24.0f) {
     nv::GameManager::getInstance().setGameOver(false);
     nv::Config::getInstance().reset();
     nv::WorldManager &world = nv::WorldManager::getInstance();
-    if (world.isStarted()) {
-        world.shutDown();
-    }
+    nv_test::stopIfStarted(world);
     world.startUp();
     world.setBoundary(nv::Box(nv::Vector(0, 0), width, height));
     world.setView(nv::Box(nv::Vector(0, 0), width, height));
