@@ -15,16 +15,7 @@ ObjectList::ObjectList() : count(0), max_count(0), items(nullptr) {
 }
 
 ObjectList::ObjectList(const ObjectList &other) : count(0), max_count(0), items(nullptr) {
-    if (other.max_count > 0) {
-        items = static_cast<Object **>(std::malloc(sizeof(Object *) * static_cast<size_t>(other.max_count)));
-    }
-    if (items != nullptr) {
-        max_count = other.max_count;
-        count = other.count;
-        for (int i = 0; i < count; i++) {
-            items[i] = other.items[i];
-        }
-    }
+    copyFrom(other);
 }
 
 ObjectList &ObjectList::operator=(const ObjectList &rhs) {
@@ -35,17 +26,21 @@ ObjectList &ObjectList::operator=(const ObjectList &rhs) {
     items = nullptr;
     count = 0;
     max_count = 0;
-    if (rhs.max_count > 0) {
-        items = static_cast<Object **>(std::malloc(sizeof(Object *) * static_cast<size_t>(rhs.max_count)));
+    copyFrom(rhs);
+    return *this;
+}
+
+void ObjectList::copyFrom(const ObjectList &other) {
+    if (other.max_count > 0) {
+        items = static_cast<Object **>(std::malloc(sizeof(Object *) * static_cast<size_t>(other.max_count)));
     }
     if (items != nullptr) {
-        max_count = rhs.max_count;
-        count = rhs.count;
+        max_count = other.max_count;
+        count = other.count;
         for (int i = 0; i < count; i++) {
-            items[i] = rhs.items[i];
+            items[i] = other.items[i];
         }
     }
-    return *this;
 }
 
 ObjectList::~ObjectList() {

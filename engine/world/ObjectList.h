@@ -39,6 +39,9 @@ public:
 private:
     friend class ObjectListIterator;
 
+    // Copies other's objects and capacity into this list, which must hold no storage.
+    void copyFrom(const ObjectList &other);
+
     int count;
     int max_count;
     Object **items;
