@@ -38,7 +38,8 @@ logs=()
 run_ctest() {
     local log="$1"
     shift
-    xvfb-run -a -s "-screen 0 1280x1024x24" \
+    # -noreset: otherwise the server resets whenever its last client leaves and refuses the next test meanwhile.
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
         "$@" 2>&1 | tee "$log"
     local status=${PIPESTATUS[0]}
     logs+=("$log")
