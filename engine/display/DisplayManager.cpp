@@ -20,8 +20,9 @@ namespace {
 // Cells a full default screen holds; reserving them up front keeps the first frames from reallocating.
 const std::size_t INITIAL_CELLS = 80 * 24 * 2;
 const unsigned int LARGEST_CHARACTER_SIZE = 1000;
-// Slack around the pixels a glyph may have touched; painting background on a few blank pixels more is harmless.
-const float COVER_MARGIN = 0.25f;
+// A glyph quad's outer half texel samples only its transparent padding ring, so it never changes a pixel;
+// the small remainder keeps the edge safe from the rasterizer's sub-pixel snapping.
+const float BLANK_QUAD_RIM = 0.5f - 1.0f / 64;
 
 bool displayReachable() {
 #if defined(_WIN32) || defined(__APPLE__)
@@ -391,15 +392,10 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
                                         place.getTransform());
         } else if (bg_visible) {
             // On a freshly cleared window the cell only changes pixels that earlier glyphs touched; painting
-            // the background over a bit more than those (never past the cell's own edges) gives the same picture.
+            // the background over just those (never past the cell's own edges) gives the same picture.
             float c_left = 0, c_top = 0, c_right = 0, c_bottom = 0;
-            if (coverageWithin(bg_left, bg_top, bg_right, bg_bottom, c_left, c_top, c_right, c_bottom)) {
-                const float l = c_left - COVER_MARGIN <= bg_left ? bg_left : c_left - COVER_MARGIN;
-                const float t = c_top - COVER_MARGIN <= bg_top ? bg_top : c_top - COVER_MARGIN;
-                const float r = c_right + COVER_MARGIN >= bg_right ? bg_right : c_right + COVER_MARGIN;
-                const float b = c_bottom + COVER_MARGIN >= bg_bottom ? bg_bottom : c_bottom + COVER_MARGIN;
-                SfmlBridge::appendBox(vertices, l, t, r, b, window_background_color, 1.f, 1.f);
-            }
+            if (coverageWithin(bg_left, bg_top, bg_right, bg_bottom, c_left, c_top, c_right, c_bottom))
+                SfmlBridge::appendBox(vertices, c_left, c_top, c_right, c_bottom, window_background_color, 1.f, 1.f);
         }
         if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
             continue;
@@ -418,7 +414,8 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
         SfmlBridge::appendGlyphQuad(vertices, *glyph_cache[index], character_size,
                                     sf::Color(cell.r, cell.g, cell.b, 255), place.getTransform());
         if (!window_dirty)
-            addCoverage(g_left, g_top, g_right, g_bottom);
+            addCoverage(g_left + BLANK_QUAD_RIM, g_top + BLANK_QUAD_RIM, g_right - BLANK_QUAD_RIM,
+                        g_bottom - BLANK_QUAD_RIM);
     }
     SfmlBridge::drawTriangles(*window, vertices, &texture);
 }
