@@ -3,6 +3,7 @@
 #include <SFML/Config.hpp>
 #include <SFML/Graphics/RenderStates.hpp>
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/Err.hpp>
 #include <SFML/Window/Keyboard.hpp>
 #include <SFML/Window/Mouse.hpp>
 #include <SFML/Window/VideoMode.hpp>
@@ -344,6 +345,12 @@ void SfmlBridge::drawTriangles(sf::RenderTarget &target, const std::vector<sf::V
     sf::RenderStates states;
     states.texture = texture;
     target.draw(vertices.data(), vertices.size(), sf::PrimitiveType::Triangles, states);
+}
+
+void SfmlBridge::prepareErrorStream() {
+    // Statics die in reverse order of creation, and audio objects report failed calls through this stream even
+    // from their destructors (every call fails when no device could be opened).
+    sf::err();
 }
 
 bool SfmlBridge::loadSoundBuffer(sf::SoundBuffer &buffer, const std::string &filename) {

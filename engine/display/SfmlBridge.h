@@ -193,6 +193,8 @@ public:
                               const sf::Texture *texture);
 
     // Audio.
+    /// Creates the library's error stream now, so that it outlives every audio object made after this call.
+    static void prepareErrorStream();
     /// Decodes a sound file into buffer; false on failure.
     static bool loadSoundBuffer(sf::SoundBuffer &buffer, const std::string &filename);
     /// A voice bound to buffer.

@@ -13,6 +13,10 @@ void Music::stop() {
     }
 }
 
+void Music::release() {
+    music.reset();
+}
+
 void Music::setLabel(std::string new_label) {
     label = std::move(new_label);
 }

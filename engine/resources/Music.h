@@ -17,6 +17,8 @@ public:
 
     /// Stops the stream.
     void stop();
+    /// Frees the stream, if one was made.
+    void release();
     /// Sets the label the music is found by.
     void setLabel(std::string new_label);
     /// The label the music is found by.

@@ -8,6 +8,7 @@
 #include "core/LogManager.h"
 #include "display/Color.h"
 #include "display/Frame.h"
+#include "display/SfmlBridge.h"
 #include "display/Sprite.h"
 #include "resources/SpriteFile.h"
 #include "resources/TextNumber.h"
@@ -63,6 +64,8 @@ bool colorFromName(const std::string &name, bool allow_default, Color &color) {
 
 ResourceManager::ResourceManager() : sprite_count(0), sound_count(0), music_count(0) {
     setType("ResourceManager");
+    // Sounds left loaded at exit are destroyed with this manager and may report errors as they go.
+    SfmlBridge::prepareErrorStream();
 }
 
 ResourceManager::~ResourceManager() = default;
@@ -96,6 +99,14 @@ void ResourceManager::shutDown() {
     }
     for (int i = 0; i < music_count; i++) {
         music[i].stop();
+    }
+    // Freed here, while the audio library is whole, not among the statics destroyed at exit; every entry, since a
+    // failed load or an earlier start may have left a buffer past the count.
+    for (Sound &entry : sound) {
+        entry.release();
+    }
+    for (Music &entry : music) {
+        entry.release();
     }
     Manager::shutDown();
     LogManager::getInstance().writeLog(5, "RM::shutDown(): successfully stopped.");

@@ -62,6 +62,12 @@ void Sound::stop() {
     }
 }
 
+void Sound::release() {
+    // The voice refers to the buffer, so it goes first.
+    m_p_sound.reset();
+    sound_buffer.reset();
+}
+
 bool Sound::isPlaying() const {
     return m_p_sound && SfmlBridge::isPlaying(*m_p_sound);
 }

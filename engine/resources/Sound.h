@@ -27,6 +27,8 @@ public:
     void play(bool loop = false);
     /// Silences the voice; does nothing without one.
     void stop();
+    /// Frees the voice and the samples; the label stays, and play() does nothing until the next load.
+    void release();
     /// Whether the voice is sounding right now.
     bool isPlaying() const;
     /// Whether the voice repeats when it reaches the end.
