@@ -5,6 +5,8 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 flavour="${1:-normal}"
 shift || true
 jobs="${NV_JOBS:-2}"
+# Paths relative to the checkout let a fresh clone reuse what an earlier build of the same sources compiled.
+export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
 options=(-DNV_WERROR=ON)
 if [ "$flavour" = "sanitize" ]; then
     options+=(-DNV_SANITIZE=ON -DNV_BUILD_BENCH=OFF)
