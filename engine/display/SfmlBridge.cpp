@@ -350,7 +350,7 @@ void SfmlBridge::drawTriangles(sf::RenderTarget &target, const std::vector<sf::V
 void SfmlBridge::prepareErrorStream() {
     // Statics die in reverse order of creation, and audio objects report failed calls through this stream even
     // from their destructors (every call fails when no device could be opened).
-    sf::err();
+    static_cast<void>(sf::err());
 }
 
 bool SfmlBridge::loadSoundBuffer(sf::SoundBuffer &buffer, const std::string &filename) {
