@@ -20,7 +20,7 @@ namespace {
 // Cells a full default screen holds; reserving them up front keeps the first frames from reallocating.
 const std::size_t INITIAL_CELLS = 80 * 24 * 2;
 const unsigned int LARGEST_CHARACTER_SIZE = 1000;
-// A glyph quad's outer half texel samples only its transparent padding ring, so it never changes a pixel;
+// A glyph quad lies on whole pixels, so only pixels whose centres are at least half a pixel inside it change;
 // the small remainder keeps the edge safe from the rasterizer's sub-pixel snapping.
 const float BLANK_QUAD_RIM = 0.5f - 1.0f / 64;
 
@@ -32,6 +32,12 @@ bool displayReachable() {
     const char *display = std::getenv("DISPLAY");
     return display != nullptr && display[0] != '\0';
 #endif
+}
+
+// Glyphs are sampled unfiltered (a quarter cheaper in a software renderer); on whole pixels every sample falls
+// on a texel's centre, so both drawing paths pick the same texels however the GPU rounds their transforms.
+float glyphOrigin(float pixel) {
+    return std::floor(pixel + 0.5f);
 }
 
 bool isWhitespaceGlyph(char ch) {
@@ -355,11 +361,26 @@ void DisplayManager::drawCellNow(const CellBatch::Cell &cell) {
     rectangle->setPosition(sf::Vector2f(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5));
     SfmlBridge::setRotation(*rectangle, cell.angle);
     window->draw(*rectangle);
-    text->setString(sf::String(cell.ch));
-    text->setPosition(sf::Vector2f(cell.pixel_x, cell.pixel_y));
-    text->setFillColor(sf::Color(cell.r, cell.g, cell.b, 255));
-    SfmlBridge::setRotation(*text, cell.angle);
-    window->draw(*text);
+    if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
+        return;
+    // The glyph is laid out exactly as a batch lays it out, so a picture does not depend on batching.
+    const sf::Glyph &glyph = cachedGlyph(cell.ch);
+    sf::Transformable place;
+    place.setPosition(sf::Vector2f(glyphOrigin(cell.pixel_x), glyphOrigin(cell.pixel_y)));
+    SfmlBridge::setRotation(place, cell.angle);
+    vertices.clear();
+    SfmlBridge::appendGlyphQuad(vertices, glyph, character_size, sf::Color(cell.r, cell.g, cell.b, 255),
+                                place.getTransform());
+    SfmlBridge::setGlyphsSmooth(font, character_size, false);
+    SfmlBridge::drawTriangles(*window, vertices, &font.getTexture(character_size));
+    vertices.clear();
+}
+
+const sf::Glyph &DisplayManager::cachedGlyph(char ch) {
+    const unsigned char index = static_cast<unsigned char>(ch);
+    if (glyph_cache[index] == nullptr)
+        glyph_cache[index] = &SfmlBridge::getGlyph(font, ch, character_size, true);
+    return *glyph_cache[index];
 }
 
 void DisplayManager::renderCells(std::size_t from, std::size_t to) {
@@ -374,6 +395,7 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
         const CellBatch::Cell &cell = pending.at(i);
         if (cell.angle != 0.0f) {
             // The GPU rounds a rotation differently from the CPU; drawing it on its own keeps the picture exact.
+            SfmlBridge::setGlyphsSmooth(font, character_size, false);
             SfmlBridge::drawTriangles(*window, vertices, &texture);
             vertices.clear();
             drawCellNow(cell);
@@ -399,24 +421,25 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
         }
         if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
             continue;
-        const unsigned char index = static_cast<unsigned char>(cell.ch);
-        if (glyph_cache[index] == nullptr)
-            glyph_cache[index] = &SfmlBridge::getGlyph(font, cell.ch, character_size, true);
+        const sf::Glyph &glyph = cachedGlyph(cell.ch);
         float g_left = 0, g_top = 0, g_right = 0, g_bottom = 0;
-        SfmlBridge::glyphQuadBounds(*glyph_cache[index], character_size, g_left, g_top, g_right, g_bottom);
-        g_left += cell.pixel_x;
-        g_top += cell.pixel_y;
-        g_right += cell.pixel_x;
-        g_bottom += cell.pixel_y;
+        SfmlBridge::glyphQuadBounds(glyph, character_size, g_left, g_top, g_right, g_bottom);
+        const float origin_x = glyphOrigin(cell.pixel_x);
+        const float origin_y = glyphOrigin(cell.pixel_y);
+        g_left += origin_x;
+        g_top += origin_y;
+        g_right += origin_x;
+        g_bottom += origin_y;
         if (g_right < -1 || g_bottom < -1 || g_left > window_w + 1 || g_top > window_h + 1)
             continue;
-        place.setPosition(sf::Vector2f(cell.pixel_x, cell.pixel_y));
-        SfmlBridge::appendGlyphQuad(vertices, *glyph_cache[index], character_size,
-                                    sf::Color(cell.r, cell.g, cell.b, 255), place.getTransform());
+        place.setPosition(sf::Vector2f(origin_x, origin_y));
+        SfmlBridge::appendGlyphQuad(vertices, glyph, character_size, sf::Color(cell.r, cell.g, cell.b, 255),
+                                    place.getTransform());
         if (!window_dirty)
             addCoverage(g_left + BLANK_QUAD_RIM, g_top + BLANK_QUAD_RIM, g_right - BLANK_QUAD_RIM,
                         g_bottom - BLANK_QUAD_RIM);
     }
+    SfmlBridge::setGlyphsSmooth(font, character_size, false);
     SfmlBridge::drawTriangles(*window, vertices, &texture);
 }
 

@@ -87,6 +87,7 @@ private:
     };
 
     void drawCellNow(const CellBatch::Cell &cell);
+    const sf::Glyph &cachedGlyph(char ch);
     void renderPending();
     void renderCells(std::size_t from, std::size_t to);
     void clearWindow();

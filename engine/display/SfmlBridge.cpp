@@ -1,5 +1,7 @@
 #include "display/SfmlBridge.h"
 
+#include <cmath>
+
 #include <SFML/Config.hpp>
 #include <SFML/Graphics/RenderStates.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -267,12 +269,30 @@ const sf::Glyph &SfmlBridge::getGlyph(sf::Font &font, char ch, unsigned int char
     return font.getGlyph(one[0], character_size, bold);
 }
 
-void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
-                                 sf::Color color, const sf::Transform &transform) {
-    // A lone character sits at x = 0 on the baseline y = character size, with one pixel of padding around it.
-    const float padding = 1.0f;
-    const float x = 0.f;
-    const float y = static_cast<float>(character_size);
+void SfmlBridge::setGlyphsSmooth(sf::Font &font, unsigned int character_size, bool smooth) {
+#if NV_SFML3 || (SFML_VERSION_MAJOR == 2 && SFML_VERSION_MINOR >= 6)
+    static_cast<void>(character_size);
+    font.setSmooth(smooth);
+#else
+    // 2.5 has no font-wide switch and turns filtering back on whenever a glyph page grows; the page belongs to
+    // the (non-const) font, which only hands it out as const.
+    const_cast<sf::Texture &>(font.getTexture(character_size)).setSmooth(smooth);
+#endif
+}
+
+namespace {
+
+// The quad of a glyph relative to its origin on the baseline, and its texture rectangle. The quad is exactly as
+// large as the rendered bitmap and starts on a whole pixel: a bold bitmap is wider and taller than the glyph's
+// bounds, and stretching it over them would put texel edges under pixel centres, where unfiltered sampling picks
+// texels by rounding noise. Unfiltered, the page's transparent ring around a glyph is never sampled, so the quad
+// leaves it out.
+struct GlyphLayout {
+    float left, top, right, bottom;
+    float u1, v1, u2, v2;
+};
+
+GlyphLayout layoutGlyph(const sf::Glyph &glyph, unsigned int character_size) {
 #if NV_SFML3
     const float b_left = glyph.bounds.position.x, b_top = glyph.bounds.position.y;
     const float b_width = glyph.bounds.size.x, b_height = glyph.bounds.size.y;
@@ -284,37 +304,42 @@ void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Gl
     const int t_left = glyph.textureRect.left, t_top = glyph.textureRect.top;
     const int t_width = glyph.textureRect.width, t_height = glyph.textureRect.height;
 #endif
-    const float left = b_left - padding;
-    const float top = b_top - padding;
-    const float right = b_left + b_width + padding;
-    const float bottom = b_top + b_height + padding;
-    const float u1 = static_cast<float>(t_left) - padding;
-    const float v1 = static_cast<float>(t_top) - padding;
-    const float u2 = static_cast<float>(t_left + t_width) + padding;
-    const float v2 = static_cast<float>(t_top + t_height) + padding;
-    appendVertex(vertices, transform, x + left, y + top, color, u1, v1);
-    appendVertex(vertices, transform, x + right, y + top, color, u2, v1);
-    appendVertex(vertices, transform, x + left, y + bottom, color, u1, v2);
-    appendVertex(vertices, transform, x + left, y + bottom, color, u1, v2);
-    appendVertex(vertices, transform, x + right, y + top, color, u2, v1);
-    appendVertex(vertices, transform, x + right, y + bottom, color, u2, v2);
+    // Emboldening grows the bitmap on every side while the bounds keep the plain outline's size, so the bitmap
+    // is centred on them; a half pixel left over goes left and down, where its ink measures to be.
+    const float centred_left = b_left + (b_width - static_cast<float>(t_width)) / 2;
+    const float centred_top = b_top + (b_height - static_cast<float>(t_height)) / 2;
+    GlyphLayout out;
+    out.left = std::floor(centred_left);
+    out.top = static_cast<float>(character_size) + std::floor(centred_top + 0.5f);
+    out.right = out.left + static_cast<float>(t_width);
+    out.bottom = out.top + static_cast<float>(t_height);
+    out.u1 = static_cast<float>(t_left);
+    out.v1 = static_cast<float>(t_top);
+    out.u2 = static_cast<float>(t_left + t_width);
+    out.v2 = static_cast<float>(t_top + t_height);
+    return out;
+}
+
+} // namespace
+
+void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
+                                 sf::Color color, const sf::Transform &transform) {
+    const GlyphLayout q = layoutGlyph(glyph, character_size);
+    appendVertex(vertices, transform, q.left, q.top, color, q.u1, q.v1);
+    appendVertex(vertices, transform, q.right, q.top, color, q.u2, q.v1);
+    appendVertex(vertices, transform, q.left, q.bottom, color, q.u1, q.v2);
+    appendVertex(vertices, transform, q.left, q.bottom, color, q.u1, q.v2);
+    appendVertex(vertices, transform, q.right, q.top, color, q.u2, q.v1);
+    appendVertex(vertices, transform, q.right, q.bottom, color, q.u2, q.v2);
 }
 
 void SfmlBridge::glyphQuadBounds(const sf::Glyph &glyph, unsigned int character_size, float &left, float &top,
                                  float &right, float &bottom) {
-#if NV_SFML3
-    const sf::FloatRect bounds = glyph.bounds;
-    const float b_left = bounds.position.x, b_top = bounds.position.y, b_width = bounds.size.x,
-                b_height = bounds.size.y;
-#else
-    const float b_left = glyph.bounds.left, b_top = glyph.bounds.top, b_width = glyph.bounds.width,
-                b_height = glyph.bounds.height;
-#endif
-    const float y = static_cast<float>(character_size);
-    left = b_left - 1.0f;
-    top = y + b_top - 1.0f;
-    right = b_left + b_width + 1.0f;
-    bottom = y + b_top + b_height + 1.0f;
+    const GlyphLayout q = layoutGlyph(glyph, character_size);
+    left = q.left;
+    top = q.top;
+    right = q.right;
+    bottom = q.bottom;
 }
 
 void SfmlBridge::appendBox(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,

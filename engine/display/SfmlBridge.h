@@ -176,10 +176,13 @@ public:
     static void setRotation(sf::Transformable &transformable, float degrees);
     /// The glyph metrics and texture place of one character.
     static const sf::Glyph &getGlyph(sf::Font &font, char ch, unsigned int character_size, bool bold);
-    /// Appends the two triangles of a glyph as sf::Text lays out a one-character string, through transform.
+    /// Samples the font's glyphs at size unfiltered (or filtered); call again after loading glyphs, which may reset it.
+    static void setGlyphsSmooth(sf::Font &font, unsigned int character_size, bool smooth);
+    /// Appends the two triangles of a glyph, its bitmap texel for pixel from a whole pixel on the baseline, through
+    /// transform.
     static void appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
                                 sf::Color color, const sf::Transform &transform);
-    /// The box a glyph's quad covers relative to the text's origin, as appendGlyphQuad lays it out.
+    /// The box a glyph's quad covers relative to its origin, as appendGlyphQuad lays it out.
     static void glyphQuadBounds(const sf::Glyph &glyph, unsigned int character_size, float &left, float &top,
                                 float &right, float &bottom);
     /// Appends the two triangles of a solid axis-aligned box given by its edges in pixels.
