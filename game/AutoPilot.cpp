@@ -19,6 +19,7 @@
 #include "display/DisplayManager.h"
 #include "display/SfmlBridge.h"
 
+#include "core/EventStep.h"
 #include "input/InputManager.h"
 #include "world/ObjectList.h"
 #include "world/ObjectListIterator.h"
@@ -92,7 +93,7 @@ AutoPilot::~AutoPilot() {}
 
 int AutoPilot::eventHandler(const nv::Event *p_e) {
     int result = Glyphcage::eventHandler(p_e);
-    if (p_e->typeName() == "nv-step") {
+    if (p_e->typeName() == nv::STEP_EVENT) {
         pilot();
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include "EventGuard.h"
 #include "Guard.h"
+#include "core/EventStep.h"
 
 namespace {
 // Microseconds a guard stays away after the previous one left.
@@ -9,7 +10,7 @@ const long long GUARD_ABSENCE = 10000000;
 } // namespace
 
 Countdown::Countdown() {
-    registerInterest("nv-step");
+    registerInterest(nv::STEP_EVENT);
     registerInterest(GUARD_EVENT);
 }
 
@@ -17,7 +18,7 @@ Countdown::~Countdown() {}
 
 int Countdown::eventHandler(const nv::Event *p_e) {
     const std::string &event_type = p_e->typeName();
-    if (event_type == "nv-step") {
+    if (event_type == nv::STEP_EVENT) {
         if (guard_clock.split() >= GUARD_ABSENCE) {
             new Guard();
             guard_clock.delta();

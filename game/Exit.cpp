@@ -14,7 +14,7 @@ Exit::Exit(int new_x, int new_y) : x(new_x), y(new_y) {
 Exit::~Exit() {}
 
 int Exit::eventHandler(const nv::Event *p_e) {
-    if (p_e->typeName() != "nv-collision") {
+    if (p_e->typeName() != nv::COLLISION_EVENT) {
         return 0;
     }
     const nv::EventCollision *p_collision = dynamic_cast<const nv::EventCollision *>(p_e);

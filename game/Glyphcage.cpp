@@ -1,5 +1,6 @@
 #include "Glyphcage.h"
 
+#include "core/EventStep.h"
 #include "core/GameManager.h"
 #include "display/DisplayManager.h"
 #include "input/EventKeyboard.h"
@@ -12,8 +13,8 @@ Glyphcage::Glyphcage()
     setType("Glyphcage");
     setSolidness(nv::SPECTRAL);
     setAltitude(4);
-    registerInterest("nv-keyboard");
-    registerInterest("nv-step");
+    registerInterest(nv::KEYBOARD_EVENT);
+    registerInterest(nv::STEP_EVENT);
 }
 
 Glyphcage::~Glyphcage() {}
@@ -66,7 +67,7 @@ void Glyphcage::advanceLevel() {
 
 int Glyphcage::eventHandler(const nv::Event *p_e) {
     const std::string &event_type = p_e->typeName();
-    if (event_type == "nv-step") {
+    if (event_type == nv::STEP_EVENT) {
         if (state != TRANSITION) {
             return 0;
         }
@@ -91,7 +92,7 @@ int Glyphcage::eventHandler(const nv::Event *p_e) {
         }
         return 1;
     }
-    if (event_type == "nv-keyboard") {
+    if (event_type == nv::KEYBOARD_EVENT) {
         const nv::EventKeyboard *p_keyboard = dynamic_cast<const nv::EventKeyboard *>(p_e);
         if (p_keyboard == nullptr || p_keyboard->getKeyboardAction() != nv::KEY_PRESSED) {
             return 0;

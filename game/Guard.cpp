@@ -2,6 +2,7 @@
 #include "core/Event.h"
 
 #include "EventGuard.h"
+#include "core/EventStep.h"
 #include "world/WorldManager.h"
 
 namespace {
@@ -13,13 +14,13 @@ Guard::Guard() {
     setType("Guard");
     setSprite("guard");
     setPosition(nv::Vector(50, 20));
-    registerInterest("nv-step");
+    registerInterest(nv::STEP_EVENT);
 }
 
 Guard::~Guard() {}
 
 int Guard::eventHandler(const nv::Event *p_e) {
-    if (p_e->typeName() != "nv-step") {
+    if (p_e->typeName() != nv::STEP_EVENT) {
         return 0;
     }
     if (clock.split() < GUARD_VISIT) {

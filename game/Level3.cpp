@@ -9,6 +9,7 @@
 #include "Raft.h"
 #include "Rain.h"
 #include "Shark.h"
+#include "core/EventStep.h"
 #include "core/GameManager.h"
 #include "display/DisplayManager.h"
 #include "display/ViewObject.h"
@@ -37,7 +38,7 @@ Level3::Level3(Glyphcage *new_controller)
     p_title->setBorder(false);
     p_title->setDrawValue(false);
 
-    registerInterest("nv-step");
+    registerInterest(nv::STEP_EVENT);
 
     nv::Box boundary = nv::WorldManager::getInstance().getBoundary();
     // Guarded so a world narrower than one cell cannot divide by zero.
@@ -56,7 +57,7 @@ Level3::Level3(Glyphcage *new_controller)
 Level3::~Level3() {}
 
 int Level3::eventHandler(const nv::Event *p_e) {
-    if (p_e->typeName() != "nv-step") {
+    if (p_e->typeName() != nv::STEP_EVENT) {
         return 0;
     }
     if (done || controller == nullptr || controller->getState() != PLAYING) {

@@ -6,6 +6,7 @@
 
 #include "LightningCloud.h"
 #include "Raft.h"
+#include "core/EventStep.h"
 #include "core/GameManager.h"
 #include "resources/ResourceManager.h"
 #include "world/WorldManager.h"
@@ -26,13 +27,13 @@ Lightning::Lightning(Raft *p_raft, float x) : raft(p_raft), cloud(nullptr), age(
     setSolidness(nv::SPECTRAL);
     setAltitude(4);
     setPosition(nv::Vector(x, WARNING_ROW));
-    registerInterest("nv-step");
+    registerInterest(nv::STEP_EVENT);
 }
 
 Lightning::~Lightning() {}
 
 int Lightning::eventHandler(const nv::Event *p_e) {
-    if (p_e->typeName() != "nv-step") {
+    if (p_e->typeName() != nv::STEP_EVENT) {
         return 0;
     }
     age += std::max(nv::GameManager::getInstance().getFrameTime(), 1);

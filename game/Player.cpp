@@ -1,6 +1,7 @@
 #include "Player.h"
 
 #include "Reticle.h"
+#include "core/EventStep.h"
 #include "input/EventKeyboard.h"
 #include "world/WorldManager.h"
 
@@ -9,8 +10,8 @@ Player::Player() : move_countdown(2), move_slowdown(2), dy(0), dx(0), held{} {
     setSprite("player");
     float height = nv::WorldManager::getInstance().getBoundary().getVertical();
     setPosition(nv::Vector(7, height * 0.5f));
-    registerInterest("nv-keyboard");
-    registerInterest("nv-step");
+    registerInterest(nv::KEYBOARD_EVENT);
+    registerInterest(nv::STEP_EVENT);
     new Reticle();
 }
 
@@ -18,7 +19,7 @@ Player::~Player() {}
 
 int Player::eventHandler(const nv::Event *p_e) {
     const std::string &event_type = p_e->typeName();
-    if (event_type == "nv-keyboard") {
+    if (event_type == nv::KEYBOARD_EVENT) {
         const nv::EventKeyboard *p_keyboard = dynamic_cast<const nv::EventKeyboard *>(p_e);
         if (p_keyboard == nullptr) {
             return 0;
@@ -56,7 +57,7 @@ int Player::eventHandler(const nv::Event *p_e) {
         *p_count += pressed ? sense : -sense;
         return 1;
     }
-    if (event_type == "nv-step") {
+    if (event_type == nv::STEP_EVENT) {
         if (move_countdown > 0) {
             move_countdown--;
         }

@@ -8,8 +8,6 @@
 
 namespace {
 
-const std::string KEYBOARD_EVENT = "nv-keyboard";
-
 // The label of the picture facing the way (dx, dy) points, or null when the way is diagonal or still.
 const char *pictureFor(int dx, int dy) {
     if (dy == 0 && dx >= 1) {
@@ -34,7 +32,7 @@ Prisoner::Prisoner(int new_start_x, int new_start_y)
       down(false), left(false), right(false), shown_picture("v_prisoner_up") {
     setSprite(shown_picture);
     setType(PRISONER_TYPE);
-    registerInterest(KEYBOARD_EVENT);
+    registerInterest(nv::KEYBOARD_EVENT);
     registerInterest(nv::STEP_EVENT);
     setPosition(nv::Vector(static_cast<float>(start_x), static_cast<float>(start_y)));
 }
@@ -42,7 +40,7 @@ Prisoner::Prisoner(int new_start_x, int new_start_y)
 Prisoner::~Prisoner() {}
 
 int Prisoner::eventHandler(const nv::Event *p_e) {
-    if (p_e->typeName() == KEYBOARD_EVENT) {
+    if (p_e->typeName() == nv::KEYBOARD_EVENT) {
         const nv::EventKeyboard *p_keyboard = dynamic_cast<const nv::EventKeyboard *>(p_e);
         if (p_keyboard == nullptr) {
             return 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Glyphcage.h"
+#include "core/EventStep.h"
 #include "core/GameManager.h"
 #include "display/DisplayManager.h"
 #include "input/EventKeyboard.h"
@@ -24,8 +25,8 @@ Raft::Raft(Glyphcage *new_controller)
     nv::DisplayManager &display_manager = nv::DisplayManager::getInstance();
     setPosition(nv::Vector(static_cast<float>(display_manager.getHorizontalChars()) * 0.5f,
                            static_cast<float>(display_manager.getVerticalChars()) - 5.5f));
-    registerInterest("nv-step");
-    registerInterest("nv-keyboard");
+    registerInterest(nv::STEP_EVENT);
+    registerInterest(nv::KEYBOARD_EVENT);
 }
 
 Raft::~Raft() {}
@@ -35,7 +36,7 @@ int Raft::eventHandler(const nv::Event *p_e) {
         return 0;
     }
     const std::string &event_type = p_e->typeName();
-    if (event_type == "nv-step") {
+    if (event_type == nv::STEP_EVENT) {
         const int d = std::max(nv::GameManager::getInstance().getFrameTime(), 1);
         if (sinking) {
             setSprite("raft-hit");
@@ -59,7 +60,7 @@ int Raft::eventHandler(const nv::Event *p_e) {
         setSprite(hit_flash_left > 0 ? "raft-hit" : "raft");
         return 1;
     }
-    if (event_type == "nv-keyboard") {
+    if (event_type == nv::KEYBOARD_EVENT) {
         const nv::EventKeyboard *p_keyboard = dynamic_cast<const nv::EventKeyboard *>(p_e);
         if (p_keyboard != nullptr && p_keyboard->getKeyboardAction() == nv::KEY_DOWN) {
             if (p_keyboard->getKey() == nv::A) {

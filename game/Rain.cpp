@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "display/DisplayManager.h"
+#include "world/EventOut.h"
 #include "world/WorldManager.h"
 
 Rain::Rain() {
@@ -14,7 +15,7 @@ Rain::Rain() {
 }
 
 int Rain::eventHandler(const nv::Event *p_e) {
-    if (p_e->typeName() != "nv-out") {
+    if (p_e->typeName() != nv::OUT_EVENT) {
         return 0;
     }
     // Guarded so a world narrower than one cell cannot divide by zero.

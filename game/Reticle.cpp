@@ -12,13 +12,13 @@ Reticle::Reticle() {
     setType("Reticle");
     setSolidness(nv::SPECTRAL);
     setAltitude(4);
-    registerInterest("nv-mouse");
+    registerInterest(nv::MOUSE_EVENT);
 }
 
 Reticle::~Reticle() {}
 
 int Reticle::eventHandler(const nv::Event *p_e) {
-    if (p_e->typeName() != "nv-mouse") {
+    if (p_e->typeName() != nv::MOUSE_EVENT) {
         return 0;
     }
     const nv::EventMouse *p_mouse = dynamic_cast<const nv::EventMouse *>(p_e);

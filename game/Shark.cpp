@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Raft.h"
+#include "core/EventStep.h"
 #include "core/GameManager.h"
 #include "display/DisplayManager.h"
 #include "resources/ResourceManager.h"
@@ -24,13 +25,13 @@ Shark::Shark(Raft *p_raft, float x) : raft(p_raft), age(0), hit_done(false) {
     setSolidness(nv::SPECTRAL);
     setAltitude(4);
     setPosition(nv::Vector(x, static_cast<float>(nv::DisplayManager::getInstance().getVerticalChars()) - 6));
-    registerInterest("nv-step");
+    registerInterest(nv::STEP_EVENT);
 }
 
 Shark::~Shark() {}
 
 int Shark::eventHandler(const nv::Event *p_e) {
-    if (p_e->typeName() != "nv-step") {
+    if (p_e->typeName() != nv::STEP_EVENT) {
         return 0;
     }
     age += std::max(nv::GameManager::getInstance().getFrameTime(), 1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "core/EventStep.h"
 #include "core/LogManager.h"
 #include "display/DisplayManager.h"
 #include "input/EventKeyboard.h"
@@ -18,8 +19,8 @@ TextBox::TextBox(std::vector<std::string> new_messages)
     setType("TextBox");
     setSolidness(nv::SPECTRAL);
     setAltitude(4);
-    registerInterest("nv-step");
-    registerInterest("nv-keyboard");
+    registerInterest(nv::STEP_EVENT);
+    registerInterest(nv::KEYBOARD_EVENT);
     if (messages.empty()) {
         nv::WorldManager::getInstance().markForDelete(this);
         return;
@@ -65,7 +66,7 @@ void TextBox::wrapCurrentMessage() {
 
 int TextBox::eventHandler(const nv::Event *p_e) {
     const std::string &event_type = p_e->typeName();
-    if (event_type == "nv-step") {
+    if (event_type == nv::STEP_EVENT) {
         step_count++;
         if (shown_chars >= total_chars) {
             return 1;
@@ -102,7 +103,7 @@ int TextBox::eventHandler(const nv::Event *p_e) {
         char_countdown = char_delay - 1;
         return 1;
     }
-    if (event_type == "nv-keyboard") {
+    if (event_type == nv::KEYBOARD_EVENT) {
         const nv::EventKeyboard *p_keyboard = dynamic_cast<const nv::EventKeyboard *>(p_e);
         if (p_keyboard == nullptr || p_keyboard->getKeyboardAction() != nv::KEY_PRESSED) {
             return 0;

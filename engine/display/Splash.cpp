@@ -4,13 +4,13 @@
 #include "core/GameManager.h"
 #include "core/LogManager.h"
 #include "display/SplashNorvantis.h"
+#include "input/EventKeyboard.h"
 #include "world/WorldManager.h"
 
 namespace nv {
 
 namespace {
 
-const std::string KEYBOARD_TYPE = "nv-keyboard";
 const int TITLE_WIDTH = 47;
 const int TITLE_HEIGHT = 8;
 
@@ -79,12 +79,12 @@ Splash::Splash() : countdown(15), sprite(std::make_unique<Sprite>(2)) {
     setVelocity(Vector(-(w * 0.5f + TITLE_WIDTH * 0.5f + 11) / static_cast<float>(divisor), 0));
 
     registerInterest(STEP_EVENT);
-    registerInterest(KEYBOARD_TYPE);
+    registerInterest(KEYBOARD_EVENT);
 }
 
 Splash::~Splash() {
     unregisterInterest(STEP_EVENT);
-    unregisterInterest(KEYBOARD_TYPE);
+    unregisterInterest(KEYBOARD_EVENT);
     sprite.reset();
 }
 
@@ -95,7 +95,7 @@ int Splash::eventHandler(const Event *p_e) {
         world_manager.markForDelete(this);
         return 0;
     }
-    if (p_e->getType() == KEYBOARD_TYPE) {
+    if (p_e->getType() == KEYBOARD_EVENT) {
         game_manager.setGameOver(true);
         world_manager.markForDelete(this);
         return 0;

@@ -2,13 +2,13 @@
 
 #include "core/EventStep.h"
 #include "core/GameManager.h"
+#include "input/EventKeyboard.h"
 #include "world/WorldManager.h"
 
 namespace nv {
 
 namespace {
 
-const std::string KEYBOARD_TYPE = "nv-keyboard";
 const int FLYING_WIDTH = 11;
 const int FLYING_HEIGHT = 7;
 const int RESTING_WIDTH = 9;
@@ -64,12 +64,12 @@ SplashNorvantis::SplashNorvantis(Vector new_target)
     setVelocity(Vector(0, -(start.getY() - target.getY()) / 30));
 
     registerInterest(STEP_EVENT);
-    registerInterest(KEYBOARD_TYPE);
+    registerInterest(KEYBOARD_EVENT);
 }
 
 SplashNorvantis::~SplashNorvantis() {
     unregisterInterest(STEP_EVENT);
-    unregisterInterest(KEYBOARD_TYPE);
+    unregisterInterest(KEYBOARD_EVENT);
     sprite.reset();
 }
 
@@ -80,7 +80,7 @@ int SplashNorvantis::eventHandler(const Event *p_e) {
         world_manager.markForDelete(this);
         return 0;
     }
-    if (p_e->getType() == KEYBOARD_TYPE) {
+    if (p_e->getType() == KEYBOARD_EVENT) {
         game_manager.setGameOver(true);
         world_manager.markForDelete(this);
         return 1;

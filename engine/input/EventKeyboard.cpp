@@ -48,7 +48,7 @@ std::string keyToString(int key) {
 }
 
 EventKeyboard::EventKeyboard() : key(UNDEFINED_KEY), keyboard_action(UNDEFINED_KEYBOARD_ACTION) {
-    setType("nv-keyboard");
+    setType(KEYBOARD_EVENT);
 }
 
 EventKeyboard::~EventKeyboard() = default;

@@ -6,6 +6,9 @@
 
 namespace nv {
 
+/// Type name of the events the input manager raises for keys.
+const std::string KEYBOARD_EVENT = "nv-keyboard";
+
 /// The engine's key codes; 73 is reserved and nothing produces it.
 enum Key {
     UNDEFINED_KEY = -1,

@@ -3,7 +3,7 @@
 namespace nv {
 
 EventMouse::EventMouse() : mouse_action(UNDEFINED_MOUSE_ACTION), mouse_button(UNDEFINED_MOUSE_BUTTON) {
-    setType("nv-mouse");
+    setType(MOUSE_EVENT);
 }
 
 EventMouse::~EventMouse() = default;

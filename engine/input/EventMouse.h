@@ -7,6 +7,9 @@
 
 namespace nv {
 
+/// Type name of the events the input manager raises for the mouse.
+const std::string MOUSE_EVENT = "nv-mouse";
+
 /// What the mouse did during a step.
 enum MouseAction {
     UNDEFINED_MOUSE_ACTION = -1,

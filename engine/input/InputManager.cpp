@@ -4,6 +4,8 @@
 #include "core/GameManager.h"
 #include "core/LogManager.h"
 #include "display/DisplayManager.h"
+#include "input/EventKeyboard.h"
+#include "input/EventMouse.h"
 
 namespace nv {
 
@@ -136,7 +138,7 @@ InputManager &InputManager::getInstance() {
 }
 
 bool InputManager::isValid(std::string event_type) const {
-    return event_type == "nv-keyboard" || event_type == "nv-mouse";
+    return event_type == KEYBOARD_EVENT || event_type == MOUSE_EVENT;
 }
 
 int InputManager::startUp() {

@@ -4,6 +4,20 @@
 
 namespace nv {
 
+bool isNetworkEventType(const std::string &event_type) {
+    static const char *const NETWORK_EVENT_TYPES[] = {
+        "nv-network",        "nv-keyboard-network",  "nv-mouse-network",  "nv-network-accept",
+        "nv-network-close",  "nv-network-connect",   "nv-network-create", "nv-custom-network",
+        "nv-network-delete", "nv-network-game-over", "nv-network-sync",
+    };
+    for (const char *network_type : NETWORK_EVENT_TYPES) {
+        if (event_type == network_type) {
+            return true;
+        }
+    }
+    return false;
+}
+
 EventNetwork::EventNetwork(int new_label) : label(NETWORK_UNDEFINED_LABEL), socket(-1), bytes(0), p_message(nullptr) {
     setType(NETWORK_EVENT);
     setLabel(new_label);

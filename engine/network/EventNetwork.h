@@ -9,6 +9,9 @@ namespace nv {
 /// Type name of the generic network event.
 const std::string NETWORK_EVENT = "nv-network";
 
+/// True for the type names the network manager keeps interest in ("nv-network" and its relatives).
+bool isNetworkEventType(const std::string &event_type);
+
 /// Label of an event raised when a connection was accepted.
 const int NETWORK_ACCEPT_LABEL = 0;
 /// Label of an event raised when a connection was closed.

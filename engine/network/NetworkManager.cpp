@@ -21,12 +21,6 @@ namespace nv {
 
 namespace {
 
-const char *const NETWORK_EVENT_TYPES[] = {
-    "nv-network",        "nv-keyboard-network",  "nv-mouse-network",  "nv-network-accept",
-    "nv-network-close",  "nv-network-connect",   "nv-network-create", "nv-custom-network",
-    "nv-network-delete", "nv-network-game-over", "nv-network-sync",
-};
-
 bool isGoneError(int error) {
     return error == ENOTCONN || error == EBADF || error == EPIPE || error == ECONNRESET;
 }
@@ -86,10 +80,8 @@ void NetworkManager::shutDown() {
 }
 
 bool NetworkManager::isValid(std::string event_type) const {
-    for (const char *network_type : NETWORK_EVENT_TYPES) {
-        if (event_type == network_type) {
-            return true;
-        }
+    if (isNetworkEventType(event_type)) {
+        return true;
     }
     LogManager::getInstance().writeLog("NetworkManager::isValid(): Error! NetworkManager does not handle %s.",
                                        event_type.c_str());

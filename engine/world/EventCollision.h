@@ -5,6 +5,9 @@
 
 namespace nv {
 
+/// Type name of the event both objects of a collision get.
+const std::string COLLISION_EVENT = "nv-collision";
+
 class Object;
 
 class EventCollision : public Event {

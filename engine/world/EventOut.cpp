@@ -3,7 +3,7 @@
 namespace nv {
 
 EventOut::EventOut() {
-    setType("nv-out");
+    setType(OUT_EVENT);
 }
 
 } // namespace nv

@@ -4,6 +4,9 @@
 
 namespace nv {
 
+/// Type name of the event an object gets when it leaves the world.
+const std::string OUT_EVENT = "nv-out";
+
 class EventOut : public Event {
 public:
     /// An event of type "nv-out".

@@ -4,15 +4,22 @@
 #include <cstdint>
 
 #include "core/Event.h"
+#include "core/EventStep.h"
 #include "core/GameManager.h"
 #include "core/LogManager.h"
 #include "core/Manager.h"
+#include "display/EventView.h"
+#include "input/EventKeyboard.h"
+#include "input/EventMouse.h"
 #include "input/InputManager.h"
+#include "network/EventNetwork.h"
 #include "network/NetworkManager.h"
 #include "path/EventPath.h"
 #include "path/PathFind.h"
 #include "path/PathManager.h"
 #include "resources/ResourceManager.h"
+#include "world/EventCollision.h"
+#include "world/EventOut.h"
 #include "world/Record.h"
 #include "world/SceneGraph.h"
 #include "world/WorldManager.h"
@@ -22,26 +29,36 @@ namespace nv {
 
 namespace {
 
-const char *const NETWORK_EVENT_TYPES[] = {
-    "nv-network",         "nv-keyboard-network",  "nv-mouse-network",  "nv-network-accept",
-    "nv-network-connect", "nv-network-close",     "nv-network-create", "nv-custom-network",
-    "nv-network-delete",  "nv-network-game-over", "nv-network-sync",
-};
-
 // The manager that raises events of this type and so keeps the interest in them.
 Manager &ownerOf(const std::string &event_type) {
-    if (event_type == "nv-keyboard" || event_type == "nv-mouse") {
+    if (event_type == KEYBOARD_EVENT || event_type == MOUSE_EVENT) {
         return InputManager::getInstance();
     }
-    if (event_type == "nv-step") {
+    if (event_type == STEP_EVENT) {
         return GameManager::getInstance();
     }
-    for (const char *network_type : NETWORK_EVENT_TYPES) {
-        if (event_type == network_type) {
-            return NetworkManager::getInstance();
-        }
+    if (isNetworkEventType(event_type)) {
+        return NetworkManager::getInstance();
     }
     return WorldManager::getInstance();
+}
+
+// A name in the engine's "nv-" space that the engine never raises is almost surely a typo, and its events
+// would silently never arrive; the registration still stands, since any name is a valid type.
+void warnIfMisspelt(const std::string &event_type) {
+    static const std::string *const ENGINE_TYPES[] = {&STEP_EVENT, &KEYBOARD_EVENT, &MOUSE_EVENT, &COLLISION_EVENT,
+                                                      &OUT_EVENT,  &PATH_EVENT,     &VIEW_EVENT,  &UNDEFINED_EVENT};
+    if (event_type.compare(0, 3, "nv-") != 0 || isNetworkEventType(event_type)) {
+        return;
+    }
+    for (const std::string *p_type : ENGINE_TYPES) {
+        if (event_type == *p_type) {
+            return;
+        }
+    }
+    LogManager::getInstance().writeLog(
+        "Object::registerInterest(): Warning! '%s' is not an engine event type; no engine manager raises it.",
+        event_type.c_str());
 }
 
 Vector towards(Vector from, Vector to) {
@@ -117,7 +134,7 @@ int Object::setPosition(Vector new_position) {
 }
 
 int Object::eventHandler(const Event *p_e) {
-    if (p_e == nullptr || p_e->getType() != "nv-path") {
+    if (p_e == nullptr || p_e->getType() != PATH_EVENT) {
         return 0;
     }
     const auto *p_path_event = dynamic_cast<const EventPath *>(p_e);
@@ -642,6 +659,7 @@ int Object::registerInterest(std::string event_type) {
     if (ownerOf(event_type).registerInterest(this, event_type) != 0) {
         return -1;
     }
+    warnIfMisspelt(event_type);
     if (static_cast<int>(event_name.size()) <= event_count) {
         event_name.emplace_back();
     }

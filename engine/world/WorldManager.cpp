@@ -2,8 +2,11 @@
 
 #include <cmath>
 
+#include "core/EventStep.h"
 #include "core/LogManager.h"
 #include "display/ViewObject.h"
+#include "input/EventKeyboard.h"
+#include "input/EventMouse.h"
 #include "world/EventCollision.h"
 #include "world/EventOut.h"
 #include "world/Object.h"
@@ -24,12 +27,12 @@ WorldManager &WorldManager::getInstance() {
 }
 
 bool WorldManager::isValid(std::string event_type) const {
-    if (event_type == "nv-keyboard" || event_type == "nv-mouse" || event_type == "nv-step") {
+    if (event_type == KEYBOARD_EVENT || event_type == MOUSE_EVENT || event_type == STEP_EVENT) {
         LogManager::getInstance().writeLog("WorldManager::isValid(): WorldManager does not handle %s",
                                            event_type.c_str());
         return false;
     }
-    if (event_type == "nv-out" || event_type == "nv-collision") {
+    if (event_type == OUT_EVENT || event_type == COLLISION_EVENT) {
         LogManager::getInstance().writeLog("WorldManager::isValid(): Event %s handled automatically.",
                                            event_type.c_str());
         return false;
