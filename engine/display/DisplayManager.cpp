@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
+#include <string>
+#include <system_error>
 
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/Graphics/Transformable.hpp>
@@ -24,20 +28,27 @@ const unsigned int LARGEST_CHARACTER_SIZE = 1000;
 // the small remainder keeps the edge safe from the rasterizer's sub-pixel snapping.
 const float BLANK_QUAD_RIM = 0.5f - 1.0f / 64;
 
-bool displayReachable() {
-#if defined(_WIN32) || defined(__APPLE__)
-    return true;
-#else
-    // Without an X display the window library aborts the whole process instead of failing.
-    const char *display = std::getenv("DISPLAY");
-    return display != nullptr && display[0] != '\0';
-#endif
-}
-
 // Glyphs are sampled unfiltered (a quarter cheaper in a software renderer); on whole pixels every sample falls
 // on a texel's centre, so both drawing paths pick the same texels however the GPU rounds their transforms.
 float glyphOrigin(float pixel) {
     return std::floor(pixel + 0.5f);
+}
+
+// Says where the font was looked for and how to put one there, since the window library's own line does not.
+void logFontHint(const std::string &file_name) {
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(file_name, error);
+    const std::string folder = error ? std::string(".") : path.parent_path().string();
+    const std::string base = error ? file_name : path.filename().string();
+    if (std::filesystem::exists(path, error)) {
+        LogManager::getInstance().writeLog(
+            "DisplayManager::startUp(): Error! Font file '%s' in folder '%s' is not a font the window library reads.",
+            base.c_str(), folder.c_str());
+        return;
+    }
+    LogManager::getInstance().writeLog("DisplayManager::startUp(): Error! Font file '%s' not found in folder '%s': "
+                                       "scripts/play.sh stages it, or copy DejaVu Sans Mono Bold there as %s.",
+                                       base.c_str(), folder.c_str(), base.c_str());
 }
 
 bool isWhitespaceGlyph(char ch) {
@@ -91,10 +102,15 @@ int DisplayManager::startUp() {
     if (config.getHeadless()) {
         log.writeLog(1, "DisplayManager::startUp(): no graphics in headless mode.");
     } else {
-        if (!displayReachable()) {
-            log.writeLog("DisplayManager::startUp(): Error! No display to open a window on (DISPLAY not set).");
+        // The window library aborts the whole process when no X server answers, so ask first, on a connection
+        // kept open until shutDown() so the server cannot reset between this check and the window's connection.
+        std::string reason;
+        if (!SfmlBridge::openDisplay(reason)) {
+            log.writeLog("DisplayManager::startUp(): Error! No display to open a window on (%s).", reason.c_str());
             return -1;
         }
+        // Whatever the window library does next, the lines logged so far are already on disk.
+        std::fflush(nullptr);
         unsigned int desktop_w = 0;
         unsigned int desktop_h = 0;
         SfmlBridge::desktopSize(desktop_w, desktop_h);
@@ -122,6 +138,7 @@ int DisplayManager::startUp() {
         if (!SfmlBridge::loadFont(font, config.getFontFile())) {
             log.writeLog("DisplayManager::startUp(): Error! Unable to open font from file '%s'.",
                          config.getFontFile().c_str());
+            logFontHint(config.getFontFile());
             return -1;
         }
 
@@ -175,6 +192,7 @@ void DisplayManager::shutDown() {
         window->close();
         window.reset();
     }
+    SfmlBridge::closeDisplay();
     text.reset();
     rectangle.reset();
     pending.clear();

@@ -423,3 +423,65 @@ void SfmlBridge::setLooping(sf::Music &music, bool loop) {
 }
 
 } // namespace nv
+
+// Xlib's macros (None, Bool, Status) clash with names above, so it comes in only here, after everything else.
+#if !defined(_WIN32) && !defined(__APPLE__)
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+
+namespace nv {
+
+namespace {
+
+// Kept open for the display manager's life: while it is, the X server cannot reset between this check and the
+// window library's own connection.
+Display *kept_display = nullptr;
+
+} // namespace
+
+bool SfmlBridge::openDisplay(std::string &reason) {
+    if (kept_display != nullptr)
+        return true;
+    const char *name = std::getenv("DISPLAY");
+    if (name == nullptr || name[0] == '\0') {
+        reason = "DISPLAY is not set";
+        return false;
+    }
+    kept_display = XOpenDisplay(name);
+    if (kept_display == nullptr) {
+        reason = std::string("no X server answers on DISPLAY=") + name;
+        return false;
+    }
+    return true;
+}
+
+void SfmlBridge::closeDisplay() {
+    if (kept_display != nullptr) {
+        XCloseDisplay(kept_display);
+        kept_display = nullptr;
+    }
+}
+
+void *SfmlBridge::nativeDisplay() {
+    return kept_display;
+}
+
+} // namespace nv
+
+#else
+
+namespace nv {
+
+bool SfmlBridge::openDisplay(std::string &) {
+    return true;
+}
+
+void SfmlBridge::closeDisplay() {}
+
+void *SfmlBridge::nativeDisplay() {
+    return nullptr;
+}
+
+} // namespace nv
+#endif

@@ -141,6 +141,13 @@ public:
     };
 
     // Window.
+    /// Opens the X display named by DISPLAY once and keeps it open until closeDisplay(); false, with a reason, when
+    /// no X server answers there.
+    static bool openDisplay(std::string &reason);
+    /// Closes the connection openDisplay() keeps.
+    static void closeDisplay();
+    /// The connection openDisplay() keeps (an X11 Display *), or null when none is open.
+    static void *nativeDisplay();
     /// Opens a render window of width x height pixels at 32 bits; style bits and state 1 (full screen) as configured.
     static std::unique_ptr<sf::RenderWindow> createWindow(unsigned int width, unsigned int height,
                                                           const std::string &title, int style, int state);
