@@ -1,7 +1,11 @@
 #include "core/GameManager.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "core/Clock.h"
 #include "core/Config.h"
@@ -18,6 +22,29 @@
 #include "world/WorldManager.h"
 
 namespace nv {
+
+namespace {
+
+// One line on the terminal, since a player who sees the program end at once will not think of the log.
+void reportStartUpFailure(const std::string &reason) {
+    const LogManager &log_manager = LogManager::getInstance();
+    const std::size_t mark = reason.find("Error! ");
+    const std::string text = mark == std::string::npos ? reason : reason.substr(mark + 7);
+    std::string log_path = log_manager.getFileName();
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(log_path, error);
+    if (!error) {
+        log_path = absolute.string();
+    }
+    if (!log_manager.isStarted()) {
+        std::fprintf(stderr, "Norvantis: start-up failed: unable to open the log file '%s'.\n", log_path.c_str());
+        return;
+    }
+    std::fprintf(stderr, "Norvantis: start-up failed: %s Details in the log: %s\n",
+                 text.empty() ? "a manager did not start." : text.c_str(), log_path.c_str());
+}
+
+} // namespace
 
 GameManager::GameManager() : Manager(CoreManager{}), game_over(false), frame_time(0), step_count(0) {
     setType("GameManager");
@@ -42,10 +69,16 @@ int GameManager::startUp() {
     }
     Config &config = Config::getInstance();
     config.loadConfig();
+    // The reason is taken before this manager's own line, which would only name the manager that failed.
+    const auto failStartUp = [&log_manager](const char *line) {
+        const std::string reason = log_manager.getLastError();
+        log_manager.writeLog("%s", line);
+        reportStartUpFailure(reason);
+        return -1;
+    };
 
     if (log_manager.startUp() != 0) {
-        log_manager.writeLog("GameManager::startUp(): Error! Starting log manager.");
-        return -1;
+        return failStartUp("GameManager::startUp(): Error! Starting log manager.");
     }
     log_manager.writeLog("****************************************************");
     log_manager.writeLog("** Norvantis version %.2f **", static_cast<double>(NV_VERSION));
@@ -62,35 +95,29 @@ int GameManager::startUp() {
     log_manager.writeLog(5, "GameManager::startUp(): frame time is %d milliseconds", frame_time);
 
     if (DisplayManager::getInstance().startUp() != 0) {
-        log_manager.writeLog("GameManager::startUp(): Error! Starting display manager.");
-        return -1;
+        return failStartUp("GameManager::startUp(): Error! Starting display manager.");
     }
     log_manager.writeLog(1, "Display manager started.");
     if (InputManager::getInstance().startUp() != 0) {
-        log_manager.writeLog("GameManager::startUp(): Error! Starting input manager.");
-        return -1;
+        return failStartUp("GameManager::startUp(): Error! Starting input manager.");
     }
     log_manager.writeLog(1, "Input manager started.");
     if (config.getNetworking()) {
         if (NetworkManager::getInstance().startUp() != 0) {
-            log_manager.writeLog("GameManager::startUp(): Error! Starting network manager.");
-            return -1;
+            return failStartUp("GameManager::startUp(): Error! Starting network manager.");
         }
         log_manager.writeLog(1, "Network manager started.");
     }
     if (ResourceManager::getInstance().startUp() != 0) {
-        log_manager.writeLog("GameManager::startUp(): Error! Starting resource manager.");
-        return -1;
+        return failStartUp("GameManager::startUp(): Error! Starting resource manager.");
     }
     log_manager.writeLog(1, "Resource manager started.");
     if (WorldManager::getInstance().startUp() != 0) {
-        log_manager.writeLog("GameManager::startUp(): Error starting world manager.");
-        return -1;
+        return failStartUp("GameManager::startUp(): Error starting world manager.");
     }
     log_manager.writeLog(1, "World manager started.");
     if (PathManager::getInstance().startUp() != 0) {
-        log_manager.writeLog("GameManager::startUp(): Error starting path manager.");
-        return -1;
+        return failStartUp("GameManager::startUp(): Error starting path manager.");
     }
     log_manager.writeLog(1, "Path manager started.");
 

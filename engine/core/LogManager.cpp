@@ -1,6 +1,7 @@
 #include "core/LogManager.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "core/Config.h"
@@ -45,7 +46,8 @@ int LogManager::startUp() {
         return -1;
     }
     const char *env_name = std::getenv("NORVANTIS_LOG");
-    const std::string file_name = env_name != nullptr ? std::string(env_name) : Config::getInstance().getLogfile();
+    last_error.clear();
+    file_name = env_name != nullptr ? std::string(env_name) : Config::getInstance().getLogfile();
     p_f = std::fopen(file_name.c_str(), "w");
     if (p_f == nullptr) {
         writeLog("LogManager::startup(): Warning! Unable to open file '%s'.", file_name.c_str());
@@ -73,9 +75,26 @@ int LogManager::getLogLevel() const {
     return log_level;
 }
 
+const std::string &LogManager::getFileName() const {
+    return file_name;
+}
+
+const std::string &LogManager::getLastError() const {
+    return last_error;
+}
+
 int LogManager::vwriteLog(int level, const char *fmt, va_list args) const {
     if (level > log_level) {
         return 0;
+    }
+    // Kept so that a failed start can name its reason on the terminal, not only in the file.
+    if (std::strstr(fmt, "Error!") != nullptr) {
+        char text[512];
+        va_list copy;
+        va_copy(copy, args);
+        std::vsnprintf(text, sizeof(text), fmt, copy);
+        va_end(copy);
+        last_error = text;
     }
     std::FILE *p_out = p_f != nullptr ? p_f : stderr;
     bool failed = false;

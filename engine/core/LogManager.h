@@ -30,6 +30,10 @@ public:
     void setFlush(bool do_flush = true);
     /// Returns the verbosity threshold.
     int getLogLevel() const;
+    /// The path of the log file as opened by startUp(); empty before the first start.
+    const std::string &getFileName() const;
+    /// The text of the latest line that reported an error ("Error!"), without time and step; empty if none.
+    const std::string &getLastError() const;
 
     /// Writes one prefixed line if log_level passes the threshold; returns the message's length, 0 if
     /// suppressed, -1 on a write error.
@@ -46,6 +50,8 @@ private:
     int log_level;
     bool log_time_string;
     bool log_step_count;
+    std::string file_name;
+    mutable std::string last_error;
 };
 
 } // namespace nv
