@@ -1,11 +1,10 @@
 #pragma once
 
+#include "NorvantisVersion.h"
 #include "core/Manager.h"
 
 namespace nv {
 
-/// Engine version shown in the start banner.
-const float NV_VERSION = 4.22f;
 /// Frame time in milliseconds when the configuration gives none.
 const int FRAME_TIME_DEFAULT = 33;
 

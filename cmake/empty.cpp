@@ -1,1 +1,0 @@
-// Keeps each library non-empty while its folder has no sources yet.
