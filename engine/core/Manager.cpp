@@ -84,30 +84,35 @@ int Manager::onEvent(const Event *p_event) const {
         return 0;
     }
 
+    // Each type has one row. Handlers may remove it and make it anew at the end of the table, so the scan stops at
+    // the first match: going on could deliver the same event to the same objects a second time.
+    int row = 0;
+    while (row < event_count && event_name[row] != event_type) {
+        row++;
+    }
+    if (row == event_count) {
+        return 0;
+    }
+
     // A handler may raise another event through this manager, so each nesting level has its own snapshot.
     const std::size_t level = dispatch_depth;
     if (dispatch_scratch.size() <= level) {
         dispatch_scratch.resize(level + 1);
     }
     DepthGuard guard(dispatch_depth);
-
+    // Deliver from a snapshot so handlers may register or unregister while the event is delivered. Nested
+    // deliveries may grow the scratch table, so the snapshot is reached by index, never held by reference.
+    dispatch_scratch[level].clear();
+    for (ObjectListIterator li(&obj_list[row]); !li.isDone(); li.next()) {
+        dispatch_scratch[level].push_back(li.currentObject());
+    }
     int count = 0;
-    for (int row = 0; row < event_count; row++) {
-        if (event_name[row] != event_type) {
-            continue;
-        }
-        // Deliver from a snapshot so handlers may register or unregister while the event is delivered.
-        dispatch_scratch[level].clear();
-        for (ObjectListIterator li(&obj_list[row]); !li.isDone(); li.next()) {
-            dispatch_scratch[level].push_back(li.currentObject());
-        }
-        const std::size_t num = dispatch_scratch[level].size();
-        for (std::size_t i = 0; i < num; i++) {
-            Object *p_o = dispatch_scratch[level][i];
-            if (p_o->isActive()) {
-                p_o->eventHandler(p_event);
-                count++;
-            }
+    const std::size_t num = dispatch_scratch[level].size();
+    for (std::size_t i = 0; i < num; i++) {
+        Object *p_o = dispatch_scratch[level][i];
+        if (p_o->isActive()) {
+            p_o->eventHandler(p_event);
+            count++;
         }
     }
     return count;

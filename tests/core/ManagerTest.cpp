@@ -219,6 +219,19 @@ TEST_F(ManagerTest, LastObjectLeavingItsOwnRowDuringDispatch) {
     EXPECT_EQ(raise(*manager, "guard"), 1);
 }
 
+TEST_F(ManagerTest, RowRecreatedDuringDispatchIsNotDeliveredAgain) {
+    RecordingObject *p_a = make();
+    RecordingObject *p_b = make();
+    ASSERT_EQ(manager->registerInterest(p_a, "escape"), 0);
+    ASSERT_EQ(manager->registerInterest(p_b, "guard"), 0);
+    p_a->on_event = [&](const nv::Event *) {
+        manager->unregisterInterest(p_a, "escape");
+        manager->registerInterest(p_a, "escape");
+    };
+    EXPECT_EQ(raise(*manager, "escape"), 1);
+    EXPECT_EQ(p_a->received.size(), 1u);
+}
+
 TEST_F(ManagerTest, ObjectsRegisteredDuringDispatchWaitForTheNextEvent) {
     RecordingObject *p_a = make();
     RecordingObject *p_late = make();
