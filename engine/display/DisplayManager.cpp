@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <string>
 #include <system_error>
 
+#include <SFML/Graphics/RenderStates.hpp>
+#include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/Graphics/Transformable.hpp>
 
@@ -27,6 +31,8 @@ const unsigned int LARGEST_CHARACTER_SIZE = 1000;
 // A glyph quad lies on whole pixels, so only pixels whose centres are at least half a pixel inside it change;
 // the small remainder keeps the edge safe from the rasterizer's sub-pixel snapping.
 const float BLANK_QUAD_RIM = 0.5f - 1.0f / 64;
+// Tile edge in pixels for finding what changed: small enough that a changed cell redraws little around it.
+const int TILE_PIXELS = 16;
 
 // Glyphs are sampled unfiltered (a quarter cheaper in a software renderer); on whole pixels every sample falls
 // on a texel's centre, so both drawing paths pick the same texels however the GPU rounds their transforms.
@@ -55,6 +61,21 @@ bool isWhitespaceGlyph(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n';
 }
 
+std::uint64_t floatBits(float value) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof(bits));
+    return bits;
+}
+
+// Everything that decides a cell's pixels: where, how turned, which glyph, which color.
+std::uint64_t cellFingerprint(const CellBatch::Cell &cell) {
+    const std::uint64_t place = (floatBits(cell.pixel_x) << 32) | floatBits(cell.pixel_y);
+    const std::uint64_t look =
+        (floatBits(cell.angle) << 32) | (static_cast<std::uint64_t>(static_cast<unsigned char>(cell.ch)) << 24) |
+        (static_cast<std::uint64_t>(cell.r) << 16) | (static_cast<std::uint64_t>(cell.g) << 8) | cell.b;
+    return mixFingerprint(place, look);
+}
+
 } // namespace
 
 DisplayManager &DisplayManager::getInstance() {
@@ -66,7 +87,8 @@ DisplayManager::DisplayManager()
     : font(), window(), window_horizontal_pixels(1024), window_vertical_pixels(768), window_horizontal_chars(80),
       window_vertical_chars(24), rectangle(), window_background_color(0, 0, 0, 255), text(), batching(true),
       capture(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache(), window_dirty(true),
-      grid_cols(0), grid_rows(0), grid_head(), covered() {
+      window_live(true), canvas(), canvas_valid(false), tiles(), redrawn_tiles(0), grid_cols(0), grid_rows(0),
+      grid_head(), covered() {
     setType("DisplayManager");
     glyph_cache.fill(nullptr);
 }
@@ -180,6 +202,11 @@ int DisplayManager::startUp() {
         grid_head.assign(static_cast<std::size_t>(grid_cols) * static_cast<std::size_t>(grid_rows), -1);
         covered.reserve(INITIAL_CELLS * 4);
         clearWindow();
+        window_live = !batching;
+        canvas = SfmlBridge::makeCanvas(static_cast<unsigned int>(window_horizontal_pixels),
+                                        static_cast<unsigned int>(window_vertical_pixels));
+        canvas_valid = false;
+        tiles.reset(window_horizontal_pixels, window_vertical_pixels, TILE_PIXELS);
     }
 
     Manager::startUp();
@@ -192,6 +219,7 @@ void DisplayManager::shutDown() {
         window->close();
         window.reset();
     }
+    canvas.reset();
     SfmlBridge::closeDisplay();
     text.reset();
     rectangle.reset();
@@ -240,7 +268,7 @@ int DisplayManager::drawCharacter(Vector world_pos, char ch, unsigned char r, un
     const CellBatch::Cell cell{view.getX(), view.getY(), pixel_x, pixel_y, angle, ch, r, g, b};
     pending.add(cell);
     if (window && !batching) {
-        drawCellNow(cell);
+        drawCellNow(*window, cell);
         flushed = pending.size();
         window_dirty = true;
     }
@@ -278,9 +306,19 @@ int DisplayManager::swapBuffers() {
     }
     int result = -1;
     if (!configHeadless() && window) {
-        renderPending();
+        if (window_live) {
+            renderPending();
+            // Whatever was drawn into the window directly is not in the canvas.
+            canvas_valid = false;
+            fingerprintTiles();
+        } else {
+            composeFrame();
+        }
+        tiles.keep();
         window->display();
-        clearWindow();
+        window_live = !batching;
+        if (window_live)
+            clearWindow();
         result = 0;
     }
     shown.swap(pending);
@@ -298,7 +336,11 @@ void DisplayManager::setBatching(bool new_batching) {
 int DisplayManager::flush() {
     if (!isStarted() || !window)
         return -1;
-    renderPending();
+    if (window_live)
+        renderPending();
+    else
+        composeFrame();
+    window_live = true;
     // The caller is about to draw into the window itself, so nothing there can be assumed blank any more.
     window_dirty = true;
     return 0;
@@ -306,7 +348,7 @@ int DisplayManager::flush() {
 
 void DisplayManager::renderPending() {
     if (flushed < pending.size())
-        renderCells(flushed, pending.size());
+        renderCells(*window, flushed, pending.size());
     flushed = pending.size();
 }
 
@@ -375,10 +417,10 @@ bool DisplayManager::coverageWithin(float left, float top, float right, float bo
     return found;
 }
 
-void DisplayManager::drawCellNow(const CellBatch::Cell &cell) {
+void DisplayManager::drawCellNow(sf::RenderTarget &target, const CellBatch::Cell &cell) {
     rectangle->setPosition(sf::Vector2f(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5));
     SfmlBridge::setRotation(*rectangle, cell.angle);
-    window->draw(*rectangle);
+    target.draw(*rectangle);
     if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
         return;
     // The glyph is laid out exactly as a batch lays it out, so a picture does not depend on batching.
@@ -390,7 +432,7 @@ void DisplayManager::drawCellNow(const CellBatch::Cell &cell) {
     SfmlBridge::appendGlyphQuad(vertices, glyph, character_size, sf::Color(cell.r, cell.g, cell.b, 255),
                                 place.getTransform());
     SfmlBridge::setGlyphsSmooth(font, character_size, false);
-    SfmlBridge::drawTriangles(*window, vertices, &font.getTexture(character_size));
+    SfmlBridge::drawTriangles(target, vertices, &font.getTexture(character_size));
     vertices.clear();
 }
 
@@ -401,7 +443,7 @@ const sf::Glyph &DisplayManager::cachedGlyph(char ch) {
     return *glyph_cache[index];
 }
 
-void DisplayManager::renderCells(std::size_t from, std::size_t to) {
+void DisplayManager::renderCells(sf::RenderTarget &target, std::size_t from, std::size_t to) {
     vertices.clear();
     const float cell_w = rectangle->getSize().x;
     const float cell_h = rectangle->getSize().y;
@@ -414,9 +456,9 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
         if (cell.angle != 0.0f) {
             // The GPU rounds a rotation differently from the CPU; drawing it on its own keeps the picture exact.
             SfmlBridge::setGlyphsSmooth(font, character_size, false);
-            SfmlBridge::drawTriangles(*window, vertices, &texture);
+            SfmlBridge::drawTriangles(target, vertices, &texture);
             vertices.clear();
-            drawCellNow(cell);
+            drawCellNow(target, cell);
             window_dirty = true;
             continue;
         }
@@ -458,7 +500,152 @@ void DisplayManager::renderCells(std::size_t from, std::size_t to) {
                         g_bottom - BLANK_QUAD_RIM);
     }
     SfmlBridge::setGlyphsSmooth(font, character_size, false);
-    SfmlBridge::drawTriangles(*window, vertices, &texture);
+    SfmlBridge::drawTriangles(target, vertices, &texture);
+}
+
+bool DisplayManager::cellBox(const CellBatch::Cell &cell, float &left, float &top, float &right, float &bottom) {
+    const float cell_w = rectangle->getSize().x;
+    const float cell_h = rectangle->getSize().y;
+    const float bg_left = cell.pixel_x - charWidth() / 10;
+    const float bg_top = cell.pixel_y + charHeight() / 5;
+    left = bg_left;
+    top = bg_top;
+    right = bg_left + cell_w;
+    bottom = bg_top + cell_h;
+    float g_left = 0, g_top = 0, g_right = 0, g_bottom = 0;
+    const bool glyph = cell.ch != '\r' && !isWhitespaceGlyph(cell.ch);
+    if (glyph)
+        SfmlBridge::glyphQuadBounds(cachedGlyph(cell.ch), character_size, g_left, g_top, g_right, g_bottom);
+    const float origin_x = glyphOrigin(cell.pixel_x);
+    const float origin_y = glyphOrigin(cell.pixel_y);
+    if (cell.angle != 0.0f) {
+        // Turned about the rectangle's corner and the glyph's origin: a box around each circle swept.
+        const float r_cell = std::sqrt(cell_w * cell_w + cell_h * cell_h) + 1;
+        left = bg_left - r_cell;
+        top = bg_top - r_cell;
+        right = bg_left + r_cell;
+        bottom = bg_top + r_cell;
+        if (glyph) {
+            const float r_glyph =
+                std::sqrt(std::max(g_left * g_left, g_right * g_right) + std::max(g_top * g_top, g_bottom * g_bottom)) +
+                1;
+            left = std::min(left, origin_x - r_glyph);
+            top = std::min(top, origin_y - r_glyph);
+            right = std::max(right, origin_x + r_glyph);
+            bottom = std::max(bottom, origin_y + r_glyph);
+        }
+        return true;
+    }
+    if (glyph) {
+        left = std::min(left, origin_x + g_left);
+        top = std::min(top, origin_y + g_top);
+        right = std::max(right, origin_x + g_right);
+        bottom = std::max(bottom, origin_y + g_bottom);
+    }
+    return false;
+}
+
+bool DisplayManager::fingerprintTiles() {
+    tiles.begin();
+    bool turned = false;
+    for (std::size_t i = 0; i < pending.size(); i++) {
+        const CellBatch::Cell &cell = pending.at(i);
+        float left = 0, top = 0, right = 0, bottom = 0;
+        turned = cellBox(cell, left, top, right, bottom) || turned;
+        tiles.add(left, top, right, bottom, cellFingerprint(cell));
+    }
+    return turned;
+}
+
+// Brings the window to the picture of the cells drawn so far: the canvas keeps the last one shown, so only the
+// tiles whose cells differ from that step's are drawn again, each cut to its tiles so nothing outside changes.
+void DisplayManager::composeFrame() {
+    const bool turned = fingerprintTiles();
+    const std::size_t changed = tiles.compare();
+    redrawn_tiles = tiles.count();
+    // When most tiles change anyway, drawing straight into the window saves copying the canvas over it.
+    if (!canvas || changed * 2 > tiles.count()) {
+        canvas_valid = false;
+        clearWindow();
+        renderCells(*window, 0, pending.size());
+        flushed = pending.size();
+        return;
+    }
+    if (canvas_valid && redrawChangedTiles(turned)) {
+        redrawn_tiles = changed;
+    } else {
+        canvas->clear(window_background_color);
+        resetCoverage();
+        window_dirty = false;
+        renderCells(*canvas, 0, pending.size());
+    }
+    canvas_valid = true;
+    canvas->display();
+    const sf::Sprite picture(canvas->getTexture());
+    window->draw(picture, sf::RenderStates(sf::BlendNone));
+    window_dirty = true;
+    flushed = pending.size();
+}
+
+bool DisplayManager::redrawChangedTiles(bool turned) {
+    vertices.clear();
+    const std::vector<FrameTiles::Run> &runs = tiles.runs();
+    if (runs.empty())
+        return true;
+    for (const FrameTiles::Run &run : runs)
+        SfmlBridge::appendBox(vertices, static_cast<float>(run.left), static_cast<float>(run.top),
+                              static_cast<float>(run.right), static_cast<float>(run.bottom), window_background_color,
+                              1.f, 1.f);
+    const float window_w = static_cast<float>(window_horizontal_pixels);
+    const float window_h = static_cast<float>(window_vertical_pixels);
+    for (std::size_t i = 0; i < pending.size(); i++) {
+        const CellBatch::Cell &cell = pending.at(i);
+        float left = 0, top = 0, right = 0, bottom = 0;
+        cellBox(cell, left, top, right, bottom);
+        if (!(right > 0 && bottom > 0 && left < window_w && top < window_h))
+            continue;
+        const int c0 = tiles.colOf(left);
+        const int c1 = tiles.colOf(right);
+        for (int r = tiles.rowOf(top); r <= tiles.rowOf(bottom); r++) {
+            int last = -1;
+            for (int c = c0; c <= c1; c++) {
+                const int id = tiles.runAt(c, r);
+                if (id < 0 || id == last)
+                    continue;
+                last = id;
+                // A turned cell cannot be cut to a run exactly; the caller redraws everything instead.
+                if (turned && cell.angle != 0.0f) {
+                    vertices.clear();
+                    return false;
+                }
+                appendCellClipped(cell, runs[static_cast<std::size_t>(id)]);
+            }
+        }
+    }
+    SfmlBridge::setGlyphsSmooth(font, character_size, false);
+    SfmlBridge::drawTriangles(*canvas, vertices, &font.getTexture(character_size));
+    vertices.clear();
+    return true;
+}
+
+void DisplayManager::appendCellClipped(const CellBatch::Cell &cell, const FrameTiles::Run &run) {
+    const float run_left = static_cast<float>(run.left);
+    const float run_top = static_cast<float>(run.top);
+    const float run_right = static_cast<float>(run.right);
+    const float run_bottom = static_cast<float>(run.bottom);
+    const float bg_left = cell.pixel_x - charWidth() / 10;
+    const float bg_top = cell.pixel_y + charHeight() / 5;
+    const float left = std::max(bg_left, run_left);
+    const float top = std::max(bg_top, run_top);
+    const float right = std::min(bg_left + rectangle->getSize().x, run_right);
+    const float bottom = std::min(bg_top + rectangle->getSize().y, run_bottom);
+    if (left < right && top < bottom)
+        SfmlBridge::appendBox(vertices, left, top, right, bottom, window_background_color, 1.f, 1.f);
+    if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
+        return;
+    SfmlBridge::appendClippedGlyphQuad(vertices, cachedGlyph(cell.ch), character_size,
+                                       sf::Color(cell.r, cell.g, cell.b, 255), glyphOrigin(cell.pixel_x),
+                                       glyphOrigin(cell.pixel_y), run_left, run_top, run_right, run_bottom);
 }
 
 float charWidth() {

@@ -9,6 +9,7 @@
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/Glyph.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/Vertex.hpp>
@@ -16,6 +17,7 @@
 #include "core/Manager.h"
 #include "display/CellBatch.h"
 #include "display/Color.h"
+#include "display/FrameTiles.h"
 #include "world/Vector.h"
 
 namespace nv {
@@ -74,6 +76,10 @@ public:
     const CellBatch &getPending() const { return pending; }
     /// The cells the last swapBuffers showed.
     const CellBatch &getShown() const { return shown; }
+    /// Tiles of the window the last composed picture redrew (all of them when it was drawn in full).
+    std::size_t getRedrawnTiles() const { return redrawn_tiles; }
+    /// Number of tiles the window is divided into for redrawing.
+    std::size_t getTileCount() const { return tiles.count(); }
 
 private:
     DisplayManager();
@@ -86,10 +92,15 @@ private:
         int next;
     };
 
-    void drawCellNow(const CellBatch::Cell &cell);
+    void drawCellNow(sf::RenderTarget &target, const CellBatch::Cell &cell);
     const sf::Glyph &cachedGlyph(char ch);
     void renderPending();
-    void renderCells(std::size_t from, std::size_t to);
+    void renderCells(sf::RenderTarget &target, std::size_t from, std::size_t to);
+    void composeFrame();
+    bool fingerprintTiles();
+    bool cellBox(const CellBatch::Cell &cell, float &left, float &top, float &right, float &bottom);
+    bool redrawChangedTiles(bool turned);
+    void appendCellClipped(const CellBatch::Cell &cell, const FrameTiles::Run &run);
     void clearWindow();
     void resetCoverage();
     void addCoverage(float left, float top, float right, float bottom);
@@ -116,7 +127,15 @@ private:
     std::size_t flushed;
     std::vector<sf::Vertex> vertices;
     std::array<const sf::Glyph *, 256> glyph_cache;
+    // The target being rendered holds more than a fresh clear plus the glyph boxes recorded in covered.
     bool window_dirty;
+    // The window holds this step's cells up to flushed, and later cells go straight into it.
+    bool window_live;
+    // The last shown picture, off screen; valid when it holds exactly the cells tiles kept.
+    std::unique_ptr<sf::RenderTexture> canvas;
+    bool canvas_valid;
+    FrameTiles tiles;
+    std::size_t redrawn_tiles;
     int grid_cols;
     int grid_rows;
     std::vector<int> grid_head;

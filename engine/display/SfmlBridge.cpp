@@ -1,5 +1,6 @@
 #include "display/SfmlBridge.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <SFML/Config.hpp>
@@ -331,6 +332,43 @@ void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Gl
     appendVertex(vertices, transform, q.left, q.bottom, color, q.u1, q.v2);
     appendVertex(vertices, transform, q.right, q.top, color, q.u2, q.v1);
     appendVertex(vertices, transform, q.right, q.bottom, color, q.u2, q.v2);
+}
+
+void SfmlBridge::appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph,
+                                        unsigned int character_size, sf::Color color, float origin_x, float origin_y,
+                                        float clip_left, float clip_top, float clip_right, float clip_bottom) {
+    const GlyphLayout q = layoutGlyph(glyph, character_size);
+    const float left = std::max(q.left + origin_x, clip_left);
+    const float top = std::max(q.top + origin_y, clip_top);
+    const float right = std::min(q.right + origin_x, clip_right);
+    const float bottom = std::min(q.bottom + origin_y, clip_bottom);
+    if (left >= right || top >= bottom)
+        return;
+    // Texel for pixel: a cut edge moves the texture coordinate by as many texels as the edge moved pixels.
+    const float u1 = q.u1 + left - (q.left + origin_x);
+    const float v1 = q.v1 + top - (q.top + origin_y);
+    const float u2 = u1 + (right - left);
+    const float v2 = v1 + (bottom - top);
+    const sf::Transform identity;
+    appendVertex(vertices, identity, left, top, color, u1, v1);
+    appendVertex(vertices, identity, right, top, color, u2, v1);
+    appendVertex(vertices, identity, left, bottom, color, u1, v2);
+    appendVertex(vertices, identity, left, bottom, color, u1, v2);
+    appendVertex(vertices, identity, right, top, color, u2, v1);
+    appendVertex(vertices, identity, right, bottom, color, u2, v2);
+}
+
+std::unique_ptr<sf::RenderTexture> SfmlBridge::makeCanvas(unsigned int width, unsigned int height) {
+#if NV_SFML3
+    auto canvas = std::make_unique<sf::RenderTexture>();
+    if (!canvas->resize(sf::Vector2u(width, height)))
+        return nullptr;
+#else
+    auto canvas = std::make_unique<sf::RenderTexture>();
+    if (!canvas->create(width, height))
+        return nullptr;
+#endif
+    return canvas;
 }
 
 void SfmlBridge::glyphQuadBounds(const sf::Glyph &glyph, unsigned int character_size, float &left, float &top,

@@ -9,6 +9,7 @@
 #include <SFML/Audio/SoundBuffer.hpp>
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/Transformable.hpp>
@@ -201,6 +202,13 @@ public:
     /// Draws vertices as triangles with the texture (may be null) and default blending.
     static void drawTriangles(sf::RenderTarget &target, const std::vector<sf::Vertex> &vertices,
                               const sf::Texture *texture);
+    /// Appends a glyph's quad at a whole-pixel origin cut to the box [clip_left, clip_right) x [clip_top,
+    /// clip_bottom) of whole pixels; the pixels kept are exactly those the uncut quad gives there.
+    static void appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph,
+                                       unsigned int character_size, sf::Color color, float origin_x, float origin_y,
+                                       float clip_left, float clip_top, float clip_right, float clip_bottom);
+    /// An off-screen picture of width x height pixels, or null when the graphics driver cannot make one.
+    static std::unique_ptr<sf::RenderTexture> makeCanvas(unsigned int width, unsigned int height);
 
     // Audio.
     /// Creates the library's error stream now, so that it outlives every audio object made after this call.
