@@ -7,6 +7,7 @@ namespace nv {
 /// Type name carried by an event whose type was never set.
 const std::string UNDEFINED_EVENT = "nv-undefined";
 
+/// The base of every event: a type name, which decides the objects it reaches.
 class Event {
 public:
     /// Creates an event of type "nv-undefined".

@@ -7,6 +7,7 @@ namespace nv {
 /// Type name of the event the game manager raises once per step.
 const std::string STEP_EVENT = "nv-step";
 
+/// Raised once per step of the game loop, with the step count.
 class EventStep : public Event {
 public:
     /// Creates a step event with step count 0.

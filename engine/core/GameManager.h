@@ -8,6 +8,7 @@ namespace nv {
 /// Frame time in milliseconds when the configuration gives none.
 const int FRAME_TIME_DEFAULT = 33;
 
+/// Starts and stops every manager in order and runs the fixed-rate game loop.
 class GameManager : public Manager {
 public:
     /// Returns the one game manager.

@@ -13,6 +13,7 @@ const std::string LOGFILE_DEFAULT = "norvantis.log";
 /// Returns the local time of day as "HH:MM:SS" in a shared static buffer, or "(time error)".
 char *getTimeString();
 
+/// Writes the log file: one line per message, prefixed with the time of day and the step count.
 class LogManager : public Manager {
 public:
     /// Returns the one log manager.

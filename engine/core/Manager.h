@@ -13,6 +13,7 @@ class ObjectList;
 /// Most event types one manager keeps interests for.
 const int MAX_EVENTS = 100;
 
+/// The base of every manager: started and stopped, and keeping which objects want which events.
 class Manager {
 public:
     Manager();

@@ -19,6 +19,7 @@ const int NETWORK_CLOSE_LABEL = 2;
 /// Label stored when the constructor or setLabel() is given a value outside -1 to 3.
 const int NETWORK_UNDEFINED_LABEL = -1;
 
+/// A network event: a label saying what happened and the socket it happened on.
 class EventNetwork : public Event {
 public:
     /// Creates an "nv-network" event with the label (-1 after a message if outside -1 to 3), socket -1.

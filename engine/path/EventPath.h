@@ -8,6 +8,7 @@ namespace nv {
 /// Type name of the event that reports the end of a path search.
 const std::string PATH_EVENT = "nv-path";
 
+/// Reports to an object how its path search ended, with the path found.
 class EventPath : public Event {
 public:
     /// A "nv-path" event with result 0 and an empty path.

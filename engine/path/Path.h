@@ -8,6 +8,7 @@
 
 namespace nv {
 
+/// A path through the world: its nodes in walking order and the index of the next one to reach.
 class Path {
 public:
     /// An empty path at index 0.

@@ -10,6 +10,7 @@ namespace nv {
 class Object;
 class PathFind;
 
+/// Runs the pending path searches within the time each step leaves.
 class PathManager : public Manager {
 public:
     /// Returns the one path manager.

@@ -7,6 +7,7 @@
 
 namespace nv {
 
+/// A rectangle of world cells: its top-left corner and its horizontal and vertical extents.
 class Box {
 public:
     /// A box with the given top-left corner and extents.

@@ -10,6 +10,7 @@ const std::string COLLISION_EVENT = "nv-collision";
 
 class Object;
 
+/// Raised when a moving object would overlap a solid one; both objects get it, before the move.
 class EventCollision : public Event {
 public:
     /// A collision event with no objects, at (0, 0).

@@ -53,6 +53,7 @@ enum ObjectAttribute : unsigned int {
 /// Every attribute bit of the base object.
 const unsigned int ALL_OBJECT_ATTRIBUTES = 0x3ffff;
 
+/// The base of every game object: position, motion, solidness, altitude, sprite and the events it wants.
 class Object {
 public:
     /// Sets the defaults, takes the next id and enters the world manager.

@@ -5,6 +5,7 @@ namespace nv {
 class Object;
 class ObjectListIterator;
 
+/// A growable list of object pointers that owns none of the objects.
 class ObjectList {
 public:
     /// An empty list with room for one pointer (room 0 if the allocation failed).

@@ -6,6 +6,7 @@ namespace nv {
 
 class Object;
 
+/// Walks an object list from its first item to its end.
 class ObjectListIterator {
 public:
     /// Walks p_l from its first item.

@@ -5,6 +5,7 @@
 
 namespace nv {
 
+/// A point or a direction in world cells, x to the right and y downward.
 class Vector {
 public:
     /// A vector with the given coordinates.

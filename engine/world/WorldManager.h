@@ -14,6 +14,7 @@ namespace nv {
 
 class Object;
 
+/// Owns every game object: updates, moves and draws them, reports collisions and keeps the view.
 class WorldManager : public Manager {
 public:
     /// The one instance, created on first use.
