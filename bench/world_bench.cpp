@@ -1,12 +1,15 @@
 // One world step of N solid objects wandering at constant density: the grid-backed world update against a
 // brute-force mover that tests every pair. Compare items_per_second (object moves per second) across N and
-// between the two: the brute-force rows are the baseline.
+// between the two: the brute-force rows are the baseline. BM_GridStepScaling gives the per-object cost at
+// 100 000 objects as a ratio to that at 1 000, measured in alternating rounds of one run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -174,8 +177,50 @@ void BM_BruteForceStep(benchmark::State &state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * movers);
 }
 
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// CPU seconds per object move of `steps` grid world steps at n objects.
+double secondsPerMove(int n, int steps) {
+    Population &pop = population(n);
+    nv::WorldManager &world = nv::WorldManager::getInstance();
+    const double start = threadSeconds();
+    for (int s = 0; s < steps; s++) {
+        for (Wanderer *p : pop.objects) {
+            steer(pop, p);
+        }
+        world.update();
+    }
+    return (threadSeconds() - start) / (static_cast<double>(steps) * n);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The scaling figure: per-object cost of a step at 100 000 objects over that at 1 000, from rounds that
+// alternate between the two sizes so both see the same machine load; the median of each side is used.
+void BM_GridStepScaling(benchmark::State &state) {
+    const int small = 1000;
+    const int large = 100000;
+    std::vector<double> small_costs;
+    std::vector<double> large_costs;
+    for (auto _ : state) {
+        small_costs.push_back(secondsPerMove(small, 400));
+        large_costs.push_back(secondsPerMove(large, 4));
+    }
+    state.counters["ns_per_move_1k"] = median(small_costs) * 1e9;
+    state.counters["ns_per_move_100k"] = median(large_costs) * 1e9;
+    state.counters["ratio_100k_to_1k"] = median(large_costs) / median(small_costs);
+}
+
 } // namespace
 
+BENCHMARK(BM_GridStepScaling)->Iterations(7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridWorldStep)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BruteForceStep)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridWorldStep)->Arg(10000)->Unit(benchmark::kMillisecond);

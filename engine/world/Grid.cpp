@@ -85,7 +85,7 @@ int Grid::startUp() {
     m_num_rows = static_cast<int>(rows);
     LogManager::getInstance().writeLog(5, "Grid::startUp(): m_num_cols %d, m_num_rows %d", m_num_cols, m_num_rows);
 
-    cells.reset(new (std::nothrow) std::unique_ptr<ObjectList[]>[static_cast<size_t>(m_num_rows)]);
+    cells.reset(new (std::nothrow) std::unique_ptr<Cell[]>[static_cast<size_t>(m_num_rows)]);
     if (cells == nullptr) {
         LogManager::getInstance().writeLog("Grid::startUp(): Error! Unable to allocate %d grid rows.", m_num_rows);
         m_num_cols = 0;
@@ -94,7 +94,7 @@ int Grid::startUp() {
     }
     allocated_rows = 0;
     for (int row = 0; row < m_num_rows; row++) {
-        cells[row].reset(new (std::nothrow) ObjectList[static_cast<size_t>(m_num_cols)]);
+        cells[row].reset(new (std::nothrow) Cell[static_cast<size_t>(m_num_cols)]);
         if (cells[row] == nullptr) {
             LogManager::getInstance().writeLog("Grid::startUp(): Error! Unable to allocate columns.");
             return -1;
@@ -153,13 +153,14 @@ int Grid::insertObject(Object *p_o) {
         return -1;
     }
     const CellRange range = cellsOf(p_o, p_o->getPosition());
+    const Edges edges = edgesAt(p_o, p_o->getPosition());
     int result = 0;
-    if (range.outside && out_of_grid.insert(p_o) != 0) {
+    if (range.outside && add(out_of_grid, p_o, edges) != 0) {
         result = -1;
     }
     for (int row = range.first_row; row <= range.last_row; row++) {
         for (int col = range.first_col; col <= range.last_col; col++) {
-            if (cells[row][col].insert(p_o) != 0) {
+            if (add(cells[row][col], p_o, edges) != 0) {
                 result = -1;
             }
         }
@@ -181,12 +182,12 @@ int Grid::removeObject(Object *p_o) {
     }
     const CellRange range = cellsOf(p_o, p_o->getPosition());
     int result = 0;
-    if (range.outside && out_of_grid.remove(p_o) != 0) {
+    if (range.outside && drop(out_of_grid, p_o) != 0) {
         result = -1;
     }
     for (int row = range.first_row; row <= range.last_row; row++) {
         for (int col = range.first_col; col <= range.last_col; col++) {
-            if (cells[row][col].remove(p_o) != 0) {
+            if (drop(cells[row][col], p_o) != 0) {
                 result = -1;
             }
         }
@@ -205,46 +206,84 @@ int Grid::updatePosition(Object *p_o, Vector new_position) {
     }
     const CellRange old_range = cellsOf(p_o, p_o->getPosition());
     const CellRange new_range = cellsOf(p_o, new_position);
-    if (old_range.outside && !new_range.outside) {
-        out_of_grid.remove(p_o);
+    const Edges edges = edgesAt(p_o, new_position);
+    if (old_range.outside) {
+        if (new_range.outside) {
+            refresh(out_of_grid, p_o, edges);
+        } else {
+            drop(out_of_grid, p_o);
+        }
     }
+    // Cells kept only get the new edges; the others lose or gain the object.
     for (int row = old_range.first_row; row <= old_range.last_row; row++) {
         for (int col = old_range.first_col; col <= old_range.last_col; col++) {
-            if (!new_range.holds(col, row)) {
-                cells[row][col].remove(p_o);
+            if (new_range.holds(col, row)) {
+                refresh(cells[row][col], p_o, edges);
+            } else {
+                drop(cells[row][col], p_o);
             }
         }
     }
     if (new_range.outside && !old_range.outside) {
-        out_of_grid.insert(p_o);
+        add(out_of_grid, p_o, edges);
     }
     for (int row = new_range.first_row; row <= new_range.last_row; row++) {
         for (int col = new_range.first_col; col <= new_range.last_col; col++) {
             if (!old_range.holds(col, row)) {
-                cells[row][col].insert(p_o);
+                add(cells[row][col], p_o, edges);
             }
         }
     }
     return 0;
 }
 
-namespace {
-
-// The edges of an object's world box, computed as worldBox does; kept inline because a
-// collision query runs this for every object in the cells it reads.
-struct Edges {
-    float left, right, top, bottom;
-};
-
-inline Edges edgesAt(const Object *p_o, Vector where) {
+Grid::Edges Grid::edgesAt(const Object *p_o, Vector where) {
     const Box box = p_o->getBox();
     const float left = box.getCorner().getX() + where.getX();
     const float top = box.getCorner().getY() + where.getY();
     return {left, left + box.getHorizontal(), top, top + box.getVertical()};
 }
 
+int Grid::add(Cell &cell, Object *p_o, const Edges &edges) {
+    try {
+        cell.push_back({p_o, edges});
+    } catch (const std::bad_alloc &) {
+        return -1;
+    }
+    return 0;
+}
+
+int Grid::drop(Cell &cell, const Object *p_o) {
+    for (auto it = cell.begin(); it != cell.end(); ++it) {
+        if (it->p_o == p_o) {
+            cell.erase(it);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+void Grid::refresh(Cell &cell, const Object *p_o, const Edges &edges) {
+    for (Entry &entry : cell) {
+        if (entry.p_o == p_o) {
+            entry.edges = edges;
+            return;
+        }
+    }
+}
+
+ObjectList Grid::listOf(const Cell &cell) {
+    ObjectList list;
+    for (const Entry &entry : cell) {
+        list.insert(entry.p_o);
+    }
+    return list;
+}
+
+namespace {
+
 // Same inclusive rule as boxesOverlap.
-inline bool edgesOverlap(const Edges &a, const Edges &b) {
+template <typename E> bool edgesOverlap(const E &a, const E &b) {
     const bool x_overlap = (b.left <= a.left && a.left <= b.right) || (a.left <= b.left && b.left <= a.right);
     const bool y_overlap = (b.top <= a.top && a.top <= b.bottom) || (a.top <= b.top && b.top <= a.bottom);
     return x_overlap && y_overlap;
@@ -267,10 +306,10 @@ int Grid::collectCollisions(const Object *p_o, Vector where, ObjectList &result)
     // Whether a candidate overlaps does not depend on the cell it was found in, so testing overlap
     // first and removing duplicates among the few hits gives the first-occurrence order of the
     // candidates without building (and searching) the full candidate list.
-    const auto gather = [&](const ObjectList &cell) {
-        for (int i = 0; i < cell.getCount(); i++) {
-            Object *p_c = cell[i];
-            if (p_c == p_o || !edgesOverlap(edgesAt(p_c, p_c->getPosition()), box)) {
+    const auto gather = [&](const Cell &cell) {
+        for (const Entry &entry : cell) {
+            Object *p_c = entry.p_o;
+            if (p_c == p_o || !edgesOverlap(entry.edges, box)) {
                 continue;
             }
             bool seen = false;
@@ -293,6 +332,19 @@ int Grid::collectCollisions(const Object *p_o, Vector where, ObjectList &result)
     return 0;
 }
 
+void Grid::prefetch(const Object *p_o, Vector where, bool entries) const {
+    if (cells == nullptr) {
+        return;
+    }
+    const CellRange range = cellsOf(p_o, where);
+    for (int row = range.first_row; row <= range.last_row; row++) {
+        for (int col = range.first_col; col <= range.last_col; col++) {
+            const Cell &cell = cells[row][col];
+            __builtin_prefetch(entries ? static_cast<const void *>(cell.data()) : static_cast<const void *>(&cell));
+        }
+    }
+}
+
 ObjectList Grid::getCollisions(const Object *p_o, Vector where) const {
     ObjectList result;
     collectCollisions(p_o, where, result);
@@ -301,12 +353,12 @@ ObjectList Grid::getCollisions(const Object *p_o, Vector where) const {
 
 ObjectList Grid::cellObjects(int col, int row) const {
     if (col == -1 && row == -1) {
-        return out_of_grid;
+        return listOf(out_of_grid);
     }
     if (cells == nullptr || col < 0 || row < 0 || col >= m_num_cols || row >= allocated_rows) {
         return ObjectList();
     }
-    return cells[row][col];
+    return listOf(cells[row][col]);
 }
 
 } // namespace nv

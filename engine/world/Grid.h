@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "world/ObjectList.h"
 #include "world/Vector.h"
@@ -35,6 +36,9 @@ public:
     /// Appends getCollisions' answer to result without allocating beyond result's growth; -1 when not started.
     int collectCollisions(const Object *p_o, Vector where, ObjectList &result) const;
 
+    /// Asks the processor to fetch the cells p_o would cover at where; with entries, also what they hold.
+    void prefetch(const Object *p_o, Vector where, bool entries) const;
+
     /// A copy of the list of cell (col, row), or of out_of_grid for (-1, -1); empty for any other cell.
     ObjectList cellObjects(int col, int row) const;
     /// Number of columns.
@@ -56,11 +60,28 @@ private:
         bool outside;
         bool holds(int col, int row) const;
     };
-    CellRange cellsOf(const Object *p_o, Vector where) const;
+    // An object's world box as edges, kept beside its pointer so a query never reads the neighbours themselves:
+    // in a large world each of them would be a cache miss.
+    struct Edges {
+        float left, right, top, bottom;
+    };
+    struct Entry {
+        Object *p_o;
+        Edges edges;
+    };
+    // Entries in insertion order; removal keeps the order, and the storage only grows.
+    using Cell = std::vector<Entry>;
 
-    std::unique_ptr<std::unique_ptr<ObjectList[]>[]> cells;
+    CellRange cellsOf(const Object *p_o, Vector where) const;
+    static Edges edgesAt(const Object *p_o, Vector where);
+    static int add(Cell &cell, Object *p_o, const Edges &edges);
+    static int drop(Cell &cell, const Object *p_o);
+    static void refresh(Cell &cell, const Object *p_o, const Edges &edges);
+    static ObjectList listOf(const Cell &cell);
+
+    std::unique_ptr<std::unique_ptr<Cell[]>[]> cells;
     int allocated_rows;
-    ObjectList out_of_grid;
+    Cell out_of_grid;
     int m_num_cols;
     int m_num_rows;
     int cell_width;
