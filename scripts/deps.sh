@@ -2,10 +2,11 @@
 # Shared by play.sh and test.sh: installs the Debian/Ubuntu packages the project needs that are missing.
 
 NV_PACKAGES=(
-    cmake make g++ pkg-config ccache clang-format
-    libsfml-dev libopenal1 fonts-dejavu-core
+    cmake make g++ pkg-config ccache clang-format doxygen
+    libsfml-dev libx11-dev libopenal1 fonts-dejavu-core
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth xdotool sox imagemagick libgl1-mesa-dri
+    clang libclang-rt-14-dev
 )
 
 nv_as_root() {
