@@ -1,7 +1,9 @@
 #include "path/PathFind.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <typeinfo>
 
 #include "core/LogManager.h"
 #include "world/Object.h"
@@ -22,6 +24,34 @@ const std::uint8_t CELL_CLOSED = 2;
 const std::int8_t BLOCK_UNKNOWN = -1;
 
 const std::size_t MAX_SEARCH_CELLS = std::size_t(1) << 22;
+// Grids with more cells than this are asked cell by cell rather than given a table of their own.
+const std::size_t MAX_TABLE_GRID_CELLS = std::size_t(1) << 20;
+// Below this size float sums of whole cells and box edges are off by far less than a cell.
+const float TABLE_COORDINATE_LIMIT = 1.0e6f;
+// Periods stay below this so that a period, a complete mark and an answer fit a 32-bit word.
+const std::uint32_t PERIOD_LIMIT = std::uint32_t(1) << 28;
+const std::uint32_t COMPLETE = 4;
+
+// The collision grid's cell of a coordinate, as the grid computes it.
+int gridIndex(float coordinate, int size) {
+    const double q = std::floor(static_cast<double>(coordinate) / static_cast<double>(size));
+    if (std::isnan(q) || q < -1.0) {
+        return -1;
+    }
+    if (q > static_cast<double>(INT_MAX / 2)) {
+        return INT_MAX / 2;
+    }
+    return static_cast<int>(q);
+}
+
+bool modest(float value) {
+    return std::fabs(value) < TABLE_COORDINATE_LIMIT;
+}
+
+// The collision query's inclusive overlap rule along one axis: a is the other object, b the walker.
+bool spansOverlap(float a_low, float a_high, float b_low, float b_high) {
+    return (b_low <= a_low && a_low <= b_high) || (a_low <= b_low && b_low <= a_high);
+}
 
 int wholeCells(float extent) {
     if (!(extent > 0.0f)) {
@@ -60,8 +90,7 @@ PathFind::PathFind(Object *p_object, int start_x, int start_y, int goal_x, int g
         nodes.assign(cells, Node{0.0f, 0.0f, start});
         state.assign(cells, CELL_UNSEEN);
         open_seq.assign(cells, 0);
-        blocked_epoch.assign(cells, 0);
-        blocked_value.assign(cells, 0);
+        blocked_memo.assign(cells, 0);
     }
     // The target may be destroyed before the search ends; its box at the goal is all the search needs.
     if (target != nullptr) {
@@ -83,11 +112,47 @@ bool PathFind::blockedNow(int x, int y) {
         return isBlocked(x, y);
     }
     std::size_t i = static_cast<std::size_t>(indexOf(x, y));
-    if (blocked_epoch[i] != world_epoch) {
-        blocked_value[i] = isBlocked(x, y) ? 1 : 0;
-        blocked_epoch[i] = world_epoch;
+    syncPeriod();
+    if (rule == RULE_WORLD && table_period == period && table_usable) {
+        // The answer of a cell asked before in this period, without a call.
+        const std::uint32_t known = answers[i];
+        if ((known >> 2) == ((period << 1) | 1u) && (known & 3u) != WORLD_ASK) {
+            return (known & 3u) == WORLD_BLOCKED;
+        }
     }
-    return blocked_value[i] != 0;
+    if (usesWorldRule()) {
+        const WorldAnswer answer = worldAnswer(x, y);
+        if (answer != WORLD_ASK) {
+            return answer == WORLD_BLOCKED;
+        }
+    }
+    std::uint32_t &memo = blocked_memo[i];
+    if ((memo >> 1) != period) {
+        memo = (period << 1) | (isBlocked(x, y) ? 1u : 0u);
+    }
+    return (memo & 1u) != 0;
+}
+
+bool PathFind::usesWorldRule() const {
+    // Known only once the object is fully made; a search with its own rule is asked through isBlocked.
+    if (rule == RULE_UNKNOWN) {
+        rule = typeid(*this) == typeid(PathFind) ? RULE_WORLD : RULE_OWN;
+    }
+    return rule == RULE_WORLD;
+}
+
+void PathFind::nextPeriod() const {
+    seen_world_epoch = world_epoch;
+    if (++period < PERIOD_LIMIT) {
+        return;
+    }
+    // Counted this far, periods start again from 1 over cleared tables.
+    period = 1;
+    table_period = 0;
+    outside_period = 0;
+    std::fill(blocked_memo.begin(), blocked_memo.end(), 0);
+    std::fill(answers.begin(), answers.end(), 0);
+    std::fill(grid_cell_period.begin(), grid_cell_period.end(), 0);
 }
 
 PathFind::Cell PathFind::popBest() {
@@ -254,6 +319,16 @@ const std::vector<PathFind::Cell> &PathFind::getClosedList() const {
 }
 
 bool PathFind::isBlocked(int x, int y) const {
+    if (world_still && object != nullptr && x >= 0 && y >= 0 && x < num_cols && y < num_rows) {
+        const WorldAnswer answer = worldAnswer(x, y);
+        if (answer != WORLD_ASK) {
+            return answer == WORLD_BLOCKED;
+        }
+    }
+    return isBlockedNow(x, y);
+}
+
+bool PathFind::isBlockedNow(int x, int y) const {
     // The world manager's collision query, minus the two lists it would allocate per call.
     Vector where(static_cast<float>(x), static_cast<float>(y));
     colliding.clear();
@@ -267,6 +342,161 @@ bool PathFind::isBlocked(int x, int y) const {
         }
     }
     return false;
+}
+
+PathFind::WorldAnswer PathFind::worldAnswer(int x, int y) const {
+    syncPeriod();
+    if (table_period != period) {
+        table_period = period;
+        table_usable = prepareWorldTable();
+    }
+    if (!table_usable) {
+        return WORLD_ASK;
+    }
+    const std::size_t i = static_cast<std::size_t>(indexOf(x, y));
+    if ((answers[i] >> 2) == ((period << 1) | 1u)) {
+        return static_cast<WorldAnswer>(answers[i] & 3u);
+    }
+    const Reach &rx = reach_x[static_cast<std::size_t>(x)];
+    const Reach &ry = reach_y[static_cast<std::size_t>(y)];
+    const Grid &grid = WorldManager::getInstance().getSceneGraph().getGrid();
+    for (int row = ry.first_cell; row <= ry.last_cell; row++) {
+        for (int col = rx.first_cell; col <= rx.last_cell; col++) {
+            if (grid_cell_period[static_cast<std::size_t>(row * grid.getNumCols() + col)] != period) {
+                stampGridCell(col, row, false);
+            }
+        }
+    }
+    if ((rx.outside || ry.outside) && outside_period != period) {
+        stampGridCell(-1, -1, true);
+    }
+    // Every object this cell's query could see has now been stamped on it: the answer is complete.
+    const std::uint32_t value = (answers[i] >> 3) == period ? answers[i] & 3u : std::uint32_t(WORLD_FREE);
+    answers[i] = (period << 3) | COMPLETE | value;
+    return static_cast<WorldAnswer>(value);
+}
+
+bool PathFind::prepareWorldTable() const {
+    const Grid &grid = WorldManager::getInstance().getSceneGraph().getGrid();
+    const std::size_t grid_cells =
+        static_cast<std::size_t>(grid.getNumCols()) * static_cast<std::size_t>(grid.getNumRows());
+    if (!grid.isStarted() || grid_cells > MAX_TABLE_GRID_CELLS || nodes.empty()) {
+        return false;
+    }
+    // Only a walker of modest, well-formed size gets a table; any other is asked cell by cell.
+    const Box box = object->getBox();
+    const float corner_x = box.getCorner().getX();
+    const float corner_y = box.getCorner().getY();
+    if (!modest(corner_x) || !modest(corner_y) || !(box.getHorizontal() >= 0.0f) || !(box.getVertical() >= 0.0f) ||
+        !modest(box.getHorizontal()) || !modest(box.getVertical())) {
+        return false;
+    }
+    grid_cell_period.resize(grid_cells, 0);
+    // Made on first use: searches that answer for themselves never need them.
+    if (answers.empty()) {
+        answers.assign(nodes.size(), 0);
+    }
+    auto reachOf = [](float corner, float extent, int whole, int size, int num_cells) {
+        // The walker's edges and grid cells at this search cell, computed as worldBox and the grid do.
+        Reach reach{};
+        reach.low = corner + static_cast<float>(whole);
+        reach.high = reach.low + extent;
+        reach.first_cell = gridIndex(reach.low, size);
+        reach.last_cell = gridIndex(reach.high, size);
+        reach.outside = reach.first_cell < 0 || reach.last_cell >= num_cells;
+        reach.first_cell = std::max(reach.first_cell, 0);
+        reach.last_cell = std::min(reach.last_cell, num_cells - 1);
+        return reach;
+    };
+    reach_x.resize(static_cast<std::size_t>(num_cols));
+    reach_y.resize(static_cast<std::size_t>(num_rows));
+    for (int x = 0; x < num_cols; x++) {
+        reach_x[static_cast<std::size_t>(x)] =
+            reachOf(corner_x, box.getHorizontal(), x, grid.getCellWidth(), grid.getNumCols());
+    }
+    for (int y = 0; y < num_rows; y++) {
+        reach_y[static_cast<std::size_t>(y)] =
+            reachOf(corner_y, box.getVertical(), y, grid.getCellHeight(), grid.getNumRows());
+    }
+    return true;
+}
+
+void PathFind::stampGridCell(int col, int row, bool outside_list) const {
+    const Grid &grid = WorldManager::getInstance().getSceneGraph().getGrid();
+    const ObjectList list = grid.cellObjects(col, row);
+    const int count = list.getCount();
+    // Reading the objects is what this costs: ask for them a few ahead so their fetches overlap.
+    const int ahead = 4;
+    for (int i = 0; i < count && i < ahead; i++) {
+        __builtin_prefetch(reinterpret_cast<const char *>(list[i]) + sizeof(void *) * 8);
+    }
+    for (int i = 0; i < count; i++) {
+        if (i + ahead < count) {
+            __builtin_prefetch(reinterpret_cast<const char *>(list[i + ahead]) + sizeof(void *) * 8);
+        }
+        stampObject(list[i], col, row, outside_list);
+    }
+    if (outside_list) {
+        outside_period = period;
+    } else {
+        grid_cell_period[static_cast<std::size_t>(row * grid.getNumCols() + col)] = period;
+    }
+}
+
+void PathFind::stampObject(const Object *p_o, int col, int row, bool outside_list) const {
+    if (p_o == object || p_o->getSolidness() != HARD) {
+        return;
+    }
+    const Box box = p_o->getBox();
+    const float left = box.getCorner().getX() + p_o->getPosition().getX();
+    const float top = box.getCorner().getY() + p_o->getPosition().getY();
+    const float right = left + box.getHorizontal();
+    const float bottom = top + box.getVertical();
+    // The first hard object of a query decides when it holds the goal: such cells are left to the query.
+    const float gx = static_cast<float>(goal.x);
+    const float gy = static_cast<float>(goal.y);
+    const bool holds_goal = left <= gx && gx <= right && top <= gy && gy <= bottom;
+    const std::uint8_t answer = holds_goal ? WORLD_ASK : WORLD_BLOCKED;
+
+    collectHits(reach_x, left, right, col, outside_list, hit_x);
+    if (hit_x.empty()) {
+        return;
+    }
+    collectHits(reach_y, top, bottom, row, outside_list, hit_y);
+    for (int y : hit_y) {
+        for (int x : hit_x) {
+            if (outside_list && !reach_x[static_cast<std::size_t>(x)].outside &&
+                !reach_y[static_cast<std::size_t>(y)].outside) {
+                continue;
+            }
+            const std::size_t i = static_cast<std::size_t>(indexOf(x, y));
+            if ((answers[i] >> 3) != period) {
+                answers[i] = (period << 3) | answer;
+            } else if ((answers[i] & 3u) < answer) {
+                answers[i] = (answers[i] & ~3u) | answer;
+            }
+        }
+    }
+}
+
+void PathFind::collectHits(const std::vector<Reach> &reach, float low, float high, int cell, bool any_cell,
+                           std::vector<int> &hits) {
+    hits.clear();
+    int first = 0;
+    int last = static_cast<int>(reach.size()) - 1;
+    if (modest(low) && modest(high) && low <= high && last >= 0) {
+        // A search cell's walker edges lie within a fraction of a cell of corner + cell: no hit lies further.
+        const float corner = reach[0].low;
+        const float extent = reach[0].high - reach[0].low;
+        first = std::max(first, static_cast<int>(std::floor(static_cast<double>(low) - corner - extent)) - 1);
+        last = std::min(last, static_cast<int>(std::ceil(static_cast<double>(high) - corner)) + 1);
+    }
+    for (int c = first; c <= last; c++) {
+        const Reach &r = reach[static_cast<std::size_t>(c)];
+        if ((any_cell || (r.first_cell <= cell && cell <= r.last_cell)) && spansOverlap(low, high, r.low, r.high)) {
+            hits.push_back(c);
+        }
+    }
 }
 
 } // namespace nv

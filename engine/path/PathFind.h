@@ -62,7 +62,11 @@ public:
     const std::vector<Cell> &getClosedList() const;
 
     /// True when the object may not stand on the cell: a hard object is there whose box does not hold the goal.
+    /// While the world is held still the answer comes from a table filled from the collision grid, equal to a
+    /// fresh collision query.
     virtual bool isBlocked(int x, int y) const;
+    /// The blocked-cell rule asked of the world's collision query for this one cell, never from a table.
+    bool isBlockedNow(int x, int y) const;
 
     /// While held still (and until held again), searches may reuse what they learnt about blocked cells; the path
     /// manager holds the world still only while nothing but searches runs.
@@ -99,9 +103,47 @@ private:
     bool found;
     // Reused by every collision query, so asking about a cell allocates nothing once they have grown.
     mutable ObjectList colliding;
-    // Blocked answers stamped with the still period they were learnt in.
-    std::vector<std::uint64_t> blocked_epoch;
-    std::vector<std::uint8_t> blocked_value;
+    // Blocked answers as period * 2 + answer, so one load tells whether an answer is from this period.
+    mutable std::vector<std::uint32_t> blocked_memo;
+
+    // The world's answers for a whole held-still period, gathered one collision-grid cell at a time: each grid
+    // cell's objects are read once and stamped on every search cell whose query would see them.
+    enum WorldAnswer : std::uint8_t { WORLD_FREE = 0, WORLD_BLOCKED = 1, WORLD_ASK = 2 };
+    struct Reach {
+        float low;
+        float high;
+        int first_cell;
+        int last_cell;
+        bool outside;
+    };
+    WorldAnswer worldAnswer(int x, int y) const;
+    bool prepareWorldTable() const;
+    void stampGridCell(int col, int row, bool outside_list) const;
+    void stampObject(const Object *p_o, int col, int row, bool outside_list) const;
+    static void collectHits(const std::vector<Reach> &reach, float low, float high, int cell, bool any_cell,
+                            std::vector<int> &hits);
+    void syncPeriod() const {
+        if (seen_world_epoch != world_epoch) {
+            nextPeriod();
+        }
+    }
+    void nextPeriod() const;
+    bool usesWorldRule() const;
+    enum Rule : std::uint8_t { RULE_UNKNOWN, RULE_WORLD, RULE_OWN };
+    mutable Rule rule = RULE_UNKNOWN;
+    // This search's own count of the still periods it has seen, small enough to share a word with an answer.
+    mutable std::uint64_t seen_world_epoch = 0;
+    mutable std::uint32_t period = 0;
+    mutable std::uint32_t table_period = 0;
+    mutable bool table_usable = false;
+    mutable std::vector<Reach> reach_x;
+    mutable std::vector<Reach> reach_y;
+    mutable std::vector<std::uint32_t> grid_cell_period;
+    mutable std::uint32_t outside_period = 0;
+    // World answers as period * 8 + complete mark (4) + answer.
+    mutable std::vector<std::uint32_t> answers;
+    mutable std::vector<int> hit_x;
+    mutable std::vector<int> hit_y;
 
     static bool world_still;
     static std::uint64_t world_epoch;

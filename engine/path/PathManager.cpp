@@ -14,6 +14,13 @@
 
 namespace nv {
 
+namespace {
+
+// At most this many steps run between two readings of the clock.
+const long long MAX_UNREAD_STEPS = 256;
+
+} // namespace
+
 PathManager::PathManager() : max_cycle_time(0), cursor(0), cycle_exceeded(false) {
     setType("PathManager");
 }
@@ -50,21 +57,44 @@ void PathManager::cycle(int time) {
     const int budget = std::max(max_cycle_time, time);
     Clock clock;
     auto elapsed = [&clock]() { return clock.split() / 1000; };
+    // Reading the clock costs about as much as a step of a search over open ground, so while the steps so far
+    // say that the next ones take under a quarter of the time left, those run without a reading.
+    long long steps = 0;
+    long long unread_steps = 0;
+    auto timeUp = [&](bool pass_start) {
+        if (unread_steps > 0) {
+            return false;
+        }
+        const long long us = clock.split();
+        const long long ms = us / 1000;
+        if (pass_start ? ms >= budget : ms > budget) {
+            return true;
+        }
+        if (steps > 0) {
+            const long long left_us = (static_cast<long long>(budget) + 1) * 1000 - us;
+            unread_steps = std::min(MAX_UNREAD_STEPS, left_us * steps / (4 * std::max(us, 1LL)));
+        }
+        return false;
+    };
 
     // Only searches run from here on, and none of them moves anything, until a report goes out.
     PathFind::holdWorldStill(true);
     bool out_of_time = false;
     while (!searches.empty() && !out_of_time) {
-        if (elapsed() >= budget) {
+        if (timeUp(true)) {
             break;
         }
         for (cursor = 0; cursor < static_cast<int>(searches.size()); cursor++) {
             PathFind *p_search = searches[static_cast<std::size_t>(cursor)];
             int result = p_search->cycleOnce();
+            steps++;
+            unread_steps--;
             if (result == PATH_NONE || result == PATH_FOUND) {
                 report(p_search, result);
+                // A handler may take any time.
+                unread_steps = 0;
             }
-            if (elapsed() > budget) {
+            if (timeUp(false)) {
                 out_of_time = true;
                 break;
             }
