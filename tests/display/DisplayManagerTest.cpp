@@ -1,246 +1,209 @@
 #include "DisplayTestSupport.h"
 
-#include <cstdlib>
-#include <new>
+#include <tuple>
 
-#include "display/CellBatch.h"
+#include "display/Animation.h"
+#include "display/SfmlBridge.h"
+#include "display/Sprite.h"
+#include "world/RecordTestSupport.h"
 
-using display_test::HeadlessTest;
-using display_test::LogCapture;
-
-namespace {
-
-// Counts heap allocations while armed, so a test can prove a path allocates nothing.
-bool g_counting = false;
-long g_allocations = 0;
-
-} // namespace
-
-// Every plain form is replaced together, so whatever a library allocates is also released by the same pair.
-void *operator new(std::size_t size) {
-    if (g_counting)
-        g_allocations++;
-    if (void *p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void *operator new[](std::size_t size) {
-    return operator new(size);
-}
-void *operator new(std::size_t size, const std::nothrow_t &) noexcept {
-    if (g_counting)
-        g_allocations++;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept {
-    return operator new(size, tag);
-}
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void operator delete(void *p) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete(void *p, const std::nothrow_t &) noexcept {
-    std::free(p);
-}
-void operator delete[](void *p, const std::nothrow_t &) noexcept {
-    std::free(p);
-}
-#pragma GCC diagnostic pop
+using display_test::DisplayTest;
+using nv::Vector;
+using record_test::Bytes;
 
 namespace {
 
-class DisplayLifecycleTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        display_test::resetDisplay();
-        log = std::make_unique<LogCapture>();
+TEST(Color, ComponentsSfmlColorAndNameFollowTheTable) {
+    // Unnamed values leave the caller's components alone, become opaque white and have no name.
+    const std::pair<int, std::string> table[] = {
+        {0, "0,0,0 Black"},         {1, "255,0,0 Red"},          {2, "0,255,0 Green"},       {3, "255,255,0 Yellow"},
+        {4, "0,0,255 Blue"},        {5, "255,0,255 Magenta"},    {6, "0,255,255 Cyan"},      {7, "255,255,255 White"},
+        {8, "1,2,3 Unknown color"}, {42, "1,2,3 Unknown color"}, {-1, "1,2,3 Unknown color"}};
+    for (const auto &[value, expected] : table) {
+        const auto color = static_cast<nv::Color>(value);
+        unsigned char r = 1, g = 2, b = 3;
+        nv::colorToRGB(color, r, g, b);
+        EXPECT_EQ(std::to_string(r) + "," + std::to_string(g) + "," + std::to_string(b) + " " +
+                      nv::colorToString(color),
+                  expected);
+        EXPECT_EQ(nv::colorToSFML(color), value >= 0 && value <= 7 ? sf::Color(r, g, b) : sf::Color::White) << value;
     }
-    void TearDown() override {
+}
+
+TEST_F(DisplayTest, SizesComeFromTheConfigurationAndZeroPixelsFromTheDesktop) {
+    unsigned int desk_w = 0, desk_h = 0;
+    nv::SfmlBridge::desktopSize(desk_w, desk_h);
+    // configuration, result, pixels wide and high, characters high
+    const std::tuple<std::string, int, unsigned int, unsigned int, float> table[] = {
+        {"headless:true,", 0, 1024, 768, 24},
+        {"headless:true,window_horizontal_pixels:800,window_vertical_chars:30,", 0, 800, 768, 30},
+        {"headless:true,window_horizontal_chars:0,", -1, 0, 0, 1},
+        {"headless:true,window_vertical_pixels:-5,", -1, 0, 0, 1},
+        {"window_horizontal_pixels:0,", 0, desk_w, 768, 24},
+        {"window_vertical_pixels:0,", 0, 1024, desk_h, 24}};
+    for (const auto &[config, result, w, h, v_chars] : table) {
         display_test::resetDisplay();
-        log.reset();
+        log->mark();
+        ASSERT_EQ(display_test::startDisplay(config), result) << config << log->text();
+        EXPECT_EQ(log->count("not usable"), result == 0 ? 0 : 1) << config;
+        EXPECT_EQ(dm().getWindow() != nullptr, result == 0 && config.find("headless") == std::string::npos);
+        if (result == 0) {
+            EXPECT_EQ(Vector(nv::charWidth(), nv::charHeight()), Vector(w / 80.0f, h / v_chars)) << config;
+        }
+        if (dm().getWindow() != nullptr) {
+            EXPECT_EQ(dm().getWindow()->getSize(), sf::Vector2u(w, h)) << config;
+        }
     }
-    nv::DisplayManager &dm() { return nv::DisplayManager::getInstance(); }
-    std::unique_ptr<LogCapture> log;
-};
-
-TEST_F(DisplayLifecycleTest, HeadlessStartsWithoutWindowAndRefusesDrawingSilently) {
-    ASSERT_EQ(display_test::startDisplay("headless:true,"), 0);
-    EXPECT_TRUE(dm().isStarted());
-    EXPECT_EQ(dm().getWindow(), nullptr);
-    EXPECT_EQ(dm().getText(), nullptr);
-    EXPECT_EQ(dm().getRectangle(), nullptr);
-    log->mark();
-    EXPECT_EQ(dm().drawCharacter(nv::Vector(1, 1), 'x', nv::RED), -1);
-    EXPECT_EQ(dm().drawCharacter(nv::Vector(1, 1), 'x', 1, 2, 3), -1);
-    EXPECT_EQ(dm().drawString(nv::Vector(1, 1), "abc", nv::JUSTIFY_LEFT, nv::RED), -1);
-    EXPECT_EQ(dm().swapBuffers(), -1);
-    EXPECT_EQ(log->text(), "");
-    EXPECT_TRUE(dm().getPending().empty());
 }
 
-TEST_F(DisplayLifecycleTest, HeadlessStillFollowsConfiguredCellSize) {
-    ASSERT_EQ(display_test::startDisplay("headless:true,window_horizontal_pixels:800,window_vertical_chars:30,"), 0);
-    EXPECT_FLOAT_EQ(nv::charWidth(), 10.0f);
-    EXPECT_FLOAT_EQ(nv::charHeight(), 25.6f);
-    EXPECT_EQ(dm().getHorizontalChars(), 80);
-    EXPECT_EQ(dm().getVerticalChars(), 30);
-}
-
-TEST_F(DisplayLifecycleTest, DefaultCellIsTwelvePointEightByThirtyTwo) {
-    ASSERT_EQ(display_test::startDisplay("headless:true,"), 0);
-    EXPECT_FLOAT_EQ(nv::charWidth(), 12.8f);
-    EXPECT_FLOAT_EQ(nv::charHeight(), 32.0f);
-}
-
-TEST_F(DisplayLifecycleTest, DrawingBeforeStartOrAfterShutDownIsRefusedWithMessage) {
-    EXPECT_EQ(dm().drawCharacter(nv::Vector(1, 1), 'x', nv::RED), -1);
-    EXPECT_EQ(log->count("DisplayManager not started!"), 1);
-    ASSERT_EQ(display_test::startDisplay("headless:true,"), 0);
-    dm().shutDown();
-    log->mark();
-    EXPECT_EQ(dm().drawString(nv::Vector(1, 1), "ab", nv::JUSTIFY_LEFT, nv::RED), -1);
-    EXPECT_EQ(dm().swapBuffers(), -1);
-    EXPECT_EQ(log->count("DisplayManager not started!"), 2) << log->text();
-    EXPECT_EQ(log->count("DisplayManager::shutDown(): successfully stopped."), 0);
-}
-
-TEST_F(DisplayLifecycleTest, SecondStartUpWarnsAndFails) {
-    ASSERT_EQ(display_test::startDisplay("headless:true,"), 0);
-    log->mark();
+TEST_F(DisplayTest, RefusalsAreSilentWhenHeadlessAndLoggedWhenNotStarted) {
+    dm().setCapture(false);
+    EXPECT_EQ(dm().drawCharacter(Vector(1, 1), 'x', nv::RED) + dm().drawCharacter(Vector(1, 1), 'x', 1, 2, 3), -2);
+    EXPECT_EQ(dm().drawString(Vector(1, 1), "abc", nv::JUSTIFY_LEFT, nv::RED) + dm().swapBuffers(), -2);
     EXPECT_EQ(dm().startUp(), -1);
     EXPECT_EQ(log->count("DisplayManager::startup(): Warning! DisplayManager already started."), 1);
-    EXPECT_TRUE(dm().isStarted());
+    EXPECT_EQ(log->count("\n"), 1);
+    dm().shutDown();
+    log->mark();
+    EXPECT_EQ(dm().drawCharacter(Vector(1, 1), 'x', 1, 2, 3) + dm().swapBuffers(), -2);
+    EXPECT_EQ(dm().drawString(Vector(1, 1), "ab", nv::JUSTIFY_LEFT, nv::RED), -1);
+    EXPECT_EQ(log->count("DisplayManager not started!"), 3);
 }
 
-TEST_F(DisplayLifecycleTest, UnusableSizesAreRefusedInsteadOfDividedBy) {
-    EXPECT_EQ(display_test::startDisplay("headless:true,window_horizontal_chars:0,"), -1);
-    EXPECT_FALSE(dm().isStarted());
-    EXPECT_EQ(log->count("not usable"), 1);
-    display_test::resetDisplay();
-    EXPECT_EQ(display_test::startDisplay("headless:true,window_vertical_pixels:-5,"), -1);
-    EXPECT_FALSE(dm().isStarted());
-}
-
-TEST_F(HeadlessTest, ConversionsUseTheCellSize) {
-    const nv::Vector pixels = nv::spacesToPixels(nv::Vector(10, 5));
-    EXPECT_FLOAT_EQ(pixels.getX(), 128.0f);
-    EXPECT_FLOAT_EQ(pixels.getY(), 160.0f);
-    const nv::Vector spaces = nv::pixelsToSpaces(nv::Vector(64, 48));
-    EXPECT_FLOAT_EQ(spaces.getX(), 5.0f);
-    EXPECT_FLOAT_EQ(spaces.getY(), 1.5f);
-}
-
-TEST_F(HeadlessTest, WorldAndViewPositionsDifferByTheViewCorner) {
-    nv::WorldManager::getInstance().setView(nv::Box(nv::Vector(7, 3), 80, 24));
-    EXPECT_EQ(nv::worldToView(nv::Vector(10, 5)), nv::Vector(3, 2));
-    EXPECT_EQ(nv::viewToWorld(nv::Vector(3, 2)), nv::Vector(10, 5));
-}
-
-TEST_F(HeadlessTest, CharacterAtViewCornerLandsInTopLeftCell) {
-    nv::WorldManager::getInstance().setView(nv::Box(nv::Vector(20, 10), 80, 24));
-    ASSERT_EQ(dm().drawCharacter(nv::Vector(20, 10), '@', nv::CYAN), 0);
-    ASSERT_EQ(dm().getPending().size(), 1u);
-    const nv::CellBatch::Cell &cell = dm().getPending().at(0);
-    EXPECT_FLOAT_EQ(cell.pixel_x, 0.0f);
-    EXPECT_FLOAT_EQ(cell.pixel_y, 0.0f);
-    EXPECT_EQ(rows()[0][0], '@');
-    EXPECT_EQ(colors()[0][0], 'c');
-}
-
-TEST_F(HeadlessTest, StringJustificationPlacesLetters) {
-    dm().drawString(nv::Vector(10, 1), "abc", nv::JUSTIFY_LEFT, nv::RED);
-    dm().drawString(nv::Vector(10, 2), "abc", nv::JUSTIFY_CENTER, nv::RED);
-    dm().drawString(nv::Vector(10, 3), "abc", nv::JUSTIFY_RIGHT, nv::RED);
-    dm().drawString(nv::Vector(10, 4), "ab", nv::JUSTIFY_CENTER, nv::RED);
-    dm().drawString(nv::Vector(10, 5), "abcd", nv::JUSTIFY_CENTER, nv::RED);
-    dm().drawString(nv::Vector(10, 6), "abc", static_cast<nv::Justification>(9), nv::RED);
-    const auto r = rows();
-    EXPECT_EQ(r[1].substr(7, 6), "   abc");
-    EXPECT_EQ(r[2].substr(7, 6), "  abc ");
-    EXPECT_EQ(r[3].substr(7, 6), "abc   ");
-    EXPECT_EQ(r[4].substr(7, 6), "  ab  ");
-    EXPECT_EQ(r[5].substr(7, 6), " abcd ");
-    EXPECT_EQ(r[6].substr(7, 6), "   abc");
-}
-
-TEST_F(HeadlessTest, EmptyStringDrawsNothingAndSucceeds) {
-    EXPECT_EQ(dm().drawString(nv::Vector(10, 1), "", nv::JUSTIFY_CENTER, nv::RED), 0);
-    EXPECT_TRUE(dm().getPending().empty());
-}
-
-TEST_F(HeadlessTest, CustomColorDrawsWhiteAndComponentsDrawAsGiven) {
-    dm().drawCharacter(nv::Vector(1, 1), 'a', nv::CUSTOM);
-    dm().drawCharacter(nv::Vector(2, 1), 'b', static_cast<nv::Color>(77));
-    dm().drawCharacter(nv::Vector(3, 1), 'c', 10, 20, 30);
-    EXPECT_EQ(colors()[1].substr(1, 3), "ww?");
-    const nv::CellBatch::Cell *cell = dm().getPending().cellAt(3, 1);
-    ASSERT_NE(cell, nullptr);
-    EXPECT_EQ(cell->r, 10);
-    EXPECT_EQ(cell->g, 20);
-    EXPECT_EQ(cell->b, 30);
-}
-
-TEST_F(HeadlessTest, LaterCharactersHideEarlierOnes) {
-    dm().drawCharacter(nv::Vector(4, 4), 'a', nv::RED);
-    dm().drawCharacter(nv::Vector(4, 4), 'b', nv::BLUE);
-    EXPECT_EQ(rows()[4][4], 'b');
-    EXPECT_EQ(colors()[4][4], 'b');
-    EXPECT_EQ(dm().getPending().size(), 2u);
-}
-
-TEST_F(HeadlessTest, SwapShowsTheStepAndStartsAnEmptyOne) {
-    dm().drawString(nv::Vector(0, 0), "hi", nv::JUSTIFY_LEFT, nv::GREEN);
-    EXPECT_EQ(dm().swapBuffers(), -1);
-    EXPECT_TRUE(dm().getPending().empty());
-    EXPECT_EQ(dm().getShown().toRows(80, 24)[0].substr(0, 2), "hi");
+TEST_F(DisplayTest, CharactersLandInTheirViewCellsInTheirColorsAndSwapShowsThem) {
+    EXPECT_EQ(nv::spacesToPixels(Vector(10, 5)) + nv::pixelsToSpaces(Vector(64, 48)), Vector(133, 161.5f));
+    nv::WorldManager::getInstance().setView(nv::Box(Vector(20, 10), 80, 24));
+    EXPECT_EQ(nv::worldToView(Vector(23, 12)) + nv::viewToWorld(Vector(3, 2)), Vector(26, 14));
+    ASSERT_EQ(dm().drawCharacter(Vector(20, 10), '@', nv::CUSTOM), 0);
+    EXPECT_EQ(Vector(dm().getPending().at(0).pixel_x, dm().getPending().at(0).pixel_y), Vector(0, 0));
+    dm().drawCharacter(Vector(21, 10), 'b', static_cast<nv::Color>(77));
+    dm().drawCharacter(Vector(22, 10), 'c', 10, 20, 30);
+    dm().drawCharacter(Vector(23, 10), 'd', nv::RED);
+    dm().drawCharacter(Vector(23, 10), 'e', nv::BLUE);
+    EXPECT_EQ(rows()[0].substr(0, 5) + colors()[0].substr(0, 5), "@bce ww?b.");
+    const nv::CellBatch::Cell *cell = dm().getPending().cellAt(2, 0);
+    EXPECT_EQ(sf::Color(cell->r, cell->g, cell->b), sf::Color(10, 20, 30));
     dm().swapBuffers();
-    EXPECT_TRUE(dm().getShown().empty());
+    EXPECT_EQ(dm().getShown().toRows(80, 24)[0].substr(0, 5) + rows()[0].substr(0, 1), "@bce  ");
 }
 
-TEST_F(HeadlessTest, DrawingACharacterAllocatesNothingOnceWarm) {
-    for (int warm = 0; warm < 2; warm++) {
-        for (int y = 0; y < 24; y++)
-            for (int x = 0; x < 80; x++)
-                dm().drawCharacter(nv::Vector(static_cast<float>(x), static_cast<float>(y)), 'x', nv::RED);
+TEST_F(DisplayTest, StringsAreJustifiedAroundThePosition) {
+    const std::tuple<std::string, int, std::string> table[] = {
+        {"abc", nv::JUSTIFY_LEFT, "   abc"},    {"abc", nv::JUSTIFY_CENTER, "  abc "},
+        {"abc", nv::JUSTIFY_RIGHT, "abc   "},   {"ab", nv::JUSTIFY_CENTER, "  ab  "},
+        {"abcd", nv::JUSTIFY_CENTER, " abcd "}, {"abc", 9, "   abc"},
+        {"", nv::JUSTIFY_CENTER, "      "}};
+    for (const auto &[text, just, columns_7_to_12] : table) {
         dm().swapBuffers();
+        EXPECT_EQ(dm().drawString(Vector(10, 3), text, static_cast<nv::Justification>(just), nv::RED), 0);
+        EXPECT_EQ(rows()[3].substr(7, 6), columns_7_to_12) << text << " " << just;
     }
-    g_allocations = 0;
-    g_counting = true;
-    for (int y = 0; y < 24; y++)
-        for (int x = 0; x < 80; x++)
-            dm().drawCharacter(nv::Vector(static_cast<float>(x), static_cast<float>(y)), 'x', nv::RED);
-    dm().swapBuffers();
-    g_counting = false;
-    EXPECT_EQ(g_allocations, 0);
 }
 
-TEST(CellBatch, ReadsBackHalfCellsByRounding) {
-    nv::CellBatch batch;
-    batch.add({8.5f, 4.5f, 0, 0, 0, 'q', 255, 0, 0});
-    batch.add({-1.0f, 2.0f, 0, 0, 0, 'z', 255, 0, 0});
-    batch.add({100.0f, 2.0f, 0, 0, 0, 'z', 255, 0, 0});
-    const auto r = batch.toRows(10, 6);
-    ASSERT_EQ(r.size(), 6u);
-    EXPECT_EQ(r[5][9], 'q');
-    EXPECT_EQ(batch.cellAt(9, 5)->ch, 'q');
-    EXPECT_EQ(batch.cellAt(0, 0), nullptr);
-    EXPECT_EQ(r[2], std::string(10, ' '));
+TEST_F(DisplayTest, FrameIsCentredOnThePositionAndSkipsOnlyItsTransparentCharacter) {
+    // frame, transparent character, then the characters drawn and where the first and the last went
+    const std::tuple<nv::Frame, char, std::string> table[] = {
+        {nv::Frame(3, 1, "abc"), 0, "abc (9,5) (11,5)"},
+        {nv::Frame(4, 2, "abcdefgh"), 0, "abcdefgh (8.5,4.5) (11.5,5.5)"},
+        {nv::Frame(3, 1, "a#c"), '#', "ac (9,5) (11,5)"},
+        {nv::Frame(3, 1, "a c"), 0, "a c (9,5) (11,5)"},
+        {nv::Frame(4, 4, "ab"), 0, "ab (8.5,3.5) (9.5,3.5)"},
+        {nv::Frame(), 0, ""}};
+    for (const auto &[frame, transparency, drawn] : table) {
+        dm().swapBuffers();
+        EXPECT_EQ(frame.draw(Vector(10, 5), nv::RED, transparency), 0);
+        const nv::CellBatch &cells = dm().getPending();
+        std::string text;
+        for (std::size_t i = 0; i < cells.size(); i++)
+            text += cells.at(i).ch;
+        for (std::size_t i : {std::size_t(0), cells.size() - 1})
+            text += cells.empty() ? "" : " " + Vector(cells.at(i).x, cells.at(i).y).toString();
+        EXPECT_EQ(text, drawn);
+    }
+    dm().setCapture(false);
+    EXPECT_EQ(nv::Frame(3, 1, "abc").draw(Vector(10, 5), nv::RED, 0), -1);
 }
 
-TEST(CellBatch, NegativeSizesGiveNoRows) {
-    nv::CellBatch batch;
-    EXPECT_TRUE(batch.toRows(-3, -2).empty());
+/// A 1 x 1 sprite whose frame i is the digit i.
+std::unique_ptr<nv::Sprite> digits(int frames, int slowdown, const std::string &label = "s") {
+    auto sprite = std::make_unique<nv::Sprite>(frames);
+    sprite->setSlowdown(slowdown);
+    sprite->setLabel(label);
+    for (int i = 0; i < frames; i++)
+        sprite->pushFrame(nv::Frame(1, 1, std::string(1, static_cast<char>('0' + i))));
+    return sprite;
+}
+
+TEST_F(DisplayTest, SpriteKeepsItsCapacityAndDrawsOnlyFramesItHas) {
+    auto sprite = digits(2, 1);
+    sprite->setColor(nv::MAGENTA);
+    EXPECT_EQ(sprite->pushFrame(nv::Frame(1, 1, "c")) * 10 + sprite->draw(2, Vector(3, 3), 0), -10);
+    EXPECT_EQ(sprite->getFrame(2).getString() + sprite->getFrame(-1).getString() + sprite->getFrame(1).getString(),
+              "1");
+    EXPECT_EQ(sprite->draw(-1, Vector(3, 3), 0) + sprite->draw(1, Vector(3, 3), 0), 0);
+    EXPECT_EQ(rows()[3].substr(2, 3) + colors()[3].substr(2, 3) + std::to_string(sprite->getFrameCount()), " 1 .m.2");
+    nv::Sprite refused(-4);
+    EXPECT_EQ(refused.getMaxFrameCount() + refused.pushFrame(nv::Frame(1, 1, "a")), -1);
+    EXPECT_EQ(log->count("Sprite::Sprite(): Error! Unable to allocate -4 frames."), 1);
+}
+
+TEST_F(DisplayTest, AnimationShowsEachFrameForSlowdownDrawsAndWraps) {
+    // frames, slowdown, starting index and count, the frame each draw shows ('-' none, '!' failed), index after
+    const std::tuple<int, int, int, int, std::string, int> table[] = {{3, 2, 0, 0, "0011220", 0},
+                                                                      {3, 0, 0, 0, "0120", 1},
+                                                                      {3, 1, 1, -1, "111", 1},
+                                                                      {2, 1, 7, 0, "-01", 0},
+                                                                      {2, 1, 0, 0, "!!!", 1}};
+    for (const auto &[frames, slowdown, index, count, shown, index_after] : table) {
+        auto sprite = digits(frames, slowdown);
+        nv::Animation animation;
+        animation.setSprite(sprite.get());
+        animation.setIndex(index);
+        animation.setSlowdownCount(count);
+        dm().setCapture(shown[0] != '!');
+        std::string seen;
+        for (std::size_t i = 0; i < shown.size(); i++) {
+            dm().swapBuffers();
+            const int result = animation.draw(Vector(5, 5));
+            seen += result != 0 ? '!' : dm().getPending().empty() ? '-' : dm().getPending().at(0).ch;
+        }
+        EXPECT_EQ(seen + std::to_string(animation.getIndex()), shown + std::to_string(index_after));
+    }
+}
+
+TEST_F(DisplayTest, AnimationFollowsItsSpriteAndItsRecordIsNameIndexAndCount) {
+    auto guard = digits(3, 1, "guard");
+    nv::Animation animation;
+    EXPECT_EQ(animation.draw(Vector(1, 1)) + animation.getIndex() + animation.getSlowdownCount(), 0);
+    EXPECT_EQ(animation.getBox(), nv::Box(Vector(-0.5f, -0.5f), 0.99f, 0.99f));
+    animation.setSprite(guard.get());
+    guard->setWidth(5);
+    guard->setHeight(3);
+    EXPECT_EQ(animation.getBox(), nv::Box(Vector(-2.5f, -1.5f), 5, 3));
+    animation.setIndex(2);
+    std::stringstream written;
+    EXPECT_EQ(animation.serialize(&written), 0);
+    EXPECT_EQ(written.str(), Bytes().text("guard").i32(2).i32(0).data);
+    animation.setSlowdownCount(1);
+    animation.setSprite(nullptr);
+    EXPECT_EQ(animation.getName() + animation.toString(), "guardsprite guard, frame_idx 0");
+    EXPECT_EQ(animation.getSlowdownCount(), 0);
+    // the record, then the name, index and count read, and the error logged
+    const std::tuple<std::string, std::string, std::string> table[] = {
+        {written.str(), "guard 2 0", ""},
+        {Bytes().text(std::string("ab\0c", 4)).i32(3).i32(-1).data, "ab 3 -1", ""},
+        {Bytes().u64(0xffffffffffffULL).data + "abc", " 0 0", "Stream eof."},
+        {Bytes().text("ab").data, " 0 0", "Stream eof."}};
+    for (const auto &[bytes, read, message] : table) {
+        log->mark();
+        nv::Animation copy;
+        std::stringstream ss = record_test::streamOf(bytes);
+        EXPECT_EQ(copy.deserialize(&ss), message.empty() ? 0 : -1) << message;
+        EXPECT_EQ(copy.getName() + " " + std::to_string(copy.getIndex()) + " " +
+                      std::to_string(copy.getSlowdownCount()),
+                  read);
+        EXPECT_EQ(log->count("Animation::deserialize(): Error! " + message), message.empty() ? 0 : 1) << message;
+    }
 }
 
 } // namespace
