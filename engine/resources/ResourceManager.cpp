@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <fstream>
 #include <new>
+#include <sys/stat.h>
 
 #include "core/LogManager.h"
 #include "display/Color.h"
@@ -125,6 +126,13 @@ int ResourceManager::loadSprite(std::string filename, std::string label) {
     }
     log_manager.writeLog(1, "RM::loadSprite(): Loading sprite '%s'.", filename.c_str());
 
+    // Only a regular file has an end to read up to: a directory, a device or a pipe is refused before opening.
+    struct stat status {};
+    if (stat(filename.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        log_manager.writeLog("RM::loadSprite(): Error! '%s' is not a regular file.", filename.c_str());
+        log_manager.writeLog("RM::loadSprite(): Sprite '%s' not loaded.", label.c_str());
+        return -1;
+    }
     std::ifstream file(filename);
     if (!file.is_open()) {
         log_manager.writeLog("RM::loadSprite(): Error! Cannot open file '%s'.", filename.c_str());
@@ -133,7 +141,12 @@ int ResourceManager::loadSprite(std::string filename, std::string label) {
     }
 
     line_number = 0;
+    sprite_bytes_read = 0;
     const std::string first_line = getLine(file, false);
+    if (file.bad()) {
+        log_manager.writeLog("RM::loadSprite(): Sprite '%s' NOT loaded.", label.c_str());
+        return -1;
+    }
     file.clear();
     file.seekg(0);
 
@@ -229,6 +242,7 @@ std::unique_ptr<Sprite> ResourceManager::loadSimpleSprite(std::istream &file) {
         return nullptr;
     }
 
+    sprite_bytes_read = 0;
     const char *const missing[] = {"\tMissing frames (an integer).", "\tMissing width (an integer).",
                                    "\tMissing height (an integer).", "\tMissing slowdown (an integer).",
                                    "\tMissing color (a string)."};
@@ -236,6 +250,9 @@ std::unique_ptr<Sprite> ResourceManager::loadSimpleSprite(std::istream &file) {
     for (int i = 0; i < 5; i++) {
         header[i] = getLine(file, true);
         log_manager.writeLog(20, "\tLine %2d: '%s'", line_number, header[i].c_str());
+        if (file.bad()) {
+            return nullptr;
+        }
         if (header[i].empty()) {
             log_manager.writeLog("RM::loadSimpleSprite(): Error! Unexpected end of file.");
             log_manager.writeLog("%s", missing[i]);
@@ -274,6 +291,9 @@ std::unique_ptr<Sprite> ResourceManager::loadSimpleSprite(std::istream &file) {
         log_manager.writeLog("                    blue, magenta, cyan or white.");
         return nullptr;
     }
+    if (!withinSpriteLimits("RM::loadSimpleSprite()", frames, 1, width, height, 3)) {
+        return nullptr;
+    }
     log_manager.writeLog(5, "\t      Frames: %d", frames);
     log_manager.writeLog(5, "\t       Width: %d", width);
     log_manager.writeLog(5, "\t      Height: %d", height);
@@ -301,6 +321,9 @@ std::unique_ptr<Sprite> ResourceManager::loadSimpleSprite(std::istream &file) {
         characters.clear();
         for (int row = 1; row <= height; row++) {
             const std::string line = getLine(file, true);
+            if (file.bad()) {
+                return nullptr;
+            }
             if (line.empty()) {
                 log_manager.writeLog("RM::loadSimpleSprite(): Error! Unexpected end of file.");
                 log_manager.writeLog("\tReading frame %d of %d, row %d of %d.", f, frames, row, height);
@@ -326,6 +349,9 @@ std::unique_ptr<Sprite> ResourceManager::loadSimpleSprite(std::istream &file) {
         return p_sprite;
     }
     const std::string extra = getLine(file, true);
+    if (file.bad()) {
+        return nullptr;
+    }
     if (file.eof() && extra.empty()) {
         return p_sprite;
     }
@@ -341,6 +367,7 @@ std::unique_ptr<Sprite> ResourceManager::loadRobustSprite(std::istream &file) {
         return nullptr;
     }
 
+    sprite_bytes_read = 0;
     std::list<std::string> header = readData(file, "HEADER");
     if (header.empty()) {
         return nullptr;
@@ -398,6 +425,9 @@ std::unique_ptr<Sprite> ResourceManager::loadRobustSprite(std::istream &file) {
     }
 
     const int header_end_line = line_number;
+    if (!withinSpriteLimits("RM::loadRobustSprite()", frames, header_end_line, width, height, header_end_line)) {
+        return nullptr;
+    }
     std::list<std::string> body = readData(file, "BODY");
     if (body.empty()) {
         return nullptr;

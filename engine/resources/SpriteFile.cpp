@@ -1,5 +1,6 @@
 #include "resources/SpriteFile.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/LogManager.h"
@@ -9,14 +10,72 @@
 namespace nv {
 
 int line_number = 0;
+std::int64_t sprite_bytes_read = 0;
+
+namespace {
+
+/// How much of an overlong line the log shows.
+constexpr std::size_t SHOWN_OF_LONG_LINE = 40;
+
+} // namespace
+
+bool withinSpriteLimits(const char *who, int frames, int frames_line, int width, int height, int size_line) {
+    const LogManager &log_manager = LogManager::getInstance();
+    if (frames > MAX_SPRITE_FRAMES) {
+        log_manager.writeLog("%s: Error line %d! Frame count %d is over the limit of %d.", who, frames_line, frames,
+                             MAX_SPRITE_FRAMES);
+        return false;
+    }
+    // Both sizes count as at least 0, so two negative ones cannot multiply into a large frame.
+    const std::int64_t size = static_cast<std::int64_t>(std::max(width, 0)) * std::max(height, 0);
+    if (size > MAX_SPRITE_FRAME_SIZE) {
+        log_manager.writeLog("%s: Error line %d! Frame of %d x %d characters is over the limit of %d.", who, size_line,
+                             width, height, MAX_SPRITE_FRAME_SIZE);
+        return false;
+    }
+    return true;
+}
 
 std::string getLine(std::istream &file, bool count) {
-    if (!file.good()) {
-        LogManager::getInstance().writeLog("getLine(): Error! Unexpected end of file.");
+    const LogManager &log_manager = LogManager::getInstance();
+    if (!file.good() || file.rdbuf() == nullptr) {
+        log_manager.writeLog("getLine(): Error! Unexpected end of file.");
         return "";
     }
+    // Read by hand rather than with std::getline, which would take a line of any length into memory.
+    using Traits = std::istream::traits_type;
+    std::streambuf &buffer = *file.rdbuf();
     std::string line;
-    std::getline(file, line);
+    std::int64_t taken = 0;
+    bool at_end = false;
+    while (true) {
+        const Traits::int_type c = buffer.sbumpc();
+        if (Traits::eq_int_type(c, Traits::eof())) {
+            at_end = true;
+            break;
+        }
+        taken++;
+        if (Traits::to_char_type(c) == '\n') {
+            break;
+        }
+        if (line.size() == static_cast<std::size_t>(MAX_SPRITE_LINE_LENGTH)) {
+            log_manager.writeLog("getLine(): Error line %d! Line is longer than the limit of %d characters: '%s...'",
+                                 line_number + 1, MAX_SPRITE_LINE_LENGTH, line.substr(0, SHOWN_OF_LONG_LINE).c_str());
+            file.setstate(std::ios::badbit);
+            return "";
+        }
+        line.push_back(Traits::to_char_type(c));
+    }
+    if (at_end) {
+        file.setstate(taken == 0 ? std::ios::eofbit | std::ios::failbit : std::ios::eofbit);
+    }
+    sprite_bytes_read += taken;
+    if (sprite_bytes_read > MAX_SPRITE_FILE_SIZE) {
+        log_manager.writeLog("getLine(): Error line %d! File is longer than the limit of %d bytes.", line_number + 1,
+                             MAX_SPRITE_FILE_SIZE);
+        file.setstate(std::ios::badbit);
+        return "";
+    }
     if (!line.empty() && line.back() == '\r') {
         line.pop_back();
     }
@@ -32,6 +91,9 @@ std::list<std::string> readData(std::istream &file, std::string tag) {
     const std::string end = "</" + tag + ">";
 
     std::string line = getLine(file, true);
+    if (file.bad()) {
+        return {};
+    }
     if (line != begin) {
         log_manager.writeLog("readData(): Error line %d! Expected '%s', have '%s'.", line_number, begin.c_str(),
                              line.c_str());
@@ -44,6 +106,9 @@ std::list<std::string> readData(std::istream &file, std::string tag) {
         // The first content line goes uncounted, so the extra count at the end lands on the closing tag's line.
         line = getLine(file, !first);
         first = false;
+        if (file.bad()) {
+            return {};
+        }
         if (line.empty()) {
             log_manager.writeLog("readData(): Error! Stop at line %d, never encountered '%s'.", line_number,
                                  end.c_str());
