@@ -1,5 +1,6 @@
 #include "display/Animation.h"
 
+#include <climits>
 #include <cstdint>
 
 #include "core/LogManager.h"
@@ -24,13 +25,15 @@ int Animation::draw(Vector position) {
     const int result = sprite->draw(index, position, sprite->getTransparency());
     if (slowdown_count == -1)
         return result;
-    slowdown_count++;
+    // Counts and indexes set from outside may sit at INT_MAX: step them only where they cannot overflow.
+    if (slowdown_count < INT_MAX)
+        slowdown_count++;
     if (slowdown_count < sprite->getSlowdown())
         return result;
     slowdown_count = 0;
-    index++;
-    // An index set out of range from outside must still wrap instead of running away.
-    if (index >= sprite->getFrameCount() || index < 0)
+    if (index >= 0 && index < sprite->getFrameCount() - 1)
+        index++;
+    else
         index = 0;
     return result;
 }
@@ -64,19 +67,37 @@ int Animation::deserialize(std::stringstream *p_ss) {
     p_ss->seekg(here);
     const std::uint64_t available = end >= here ? static_cast<std::uint64_t>(end - here) : 0;
     if (length > available) {
-        LogManager::getInstance().writeLog("Animation::deserialize(): Error! Cannot allocate %d bytes.",
-                                           static_cast<int>(length > 0x7fffffff ? 0x7fffffff : length));
-        return -1;
+        // Only a length no string can hold is a failure to allocate; any other the stream lacks was cut short.
+        if (length >= std::string().max_size()) {
+            LogManager::getInstance().writeLog("Animation::deserialize(): Error! Cannot allocate %d bytes.",
+                                               static_cast<int>(length > 0x7fffffff ? 0x7fffffff : length));
+            return -1;
+        }
+        p_ss->setstate(std::ios::eofbit | std::ios::failbit);
+        return checkStream("Animation::deserialize()", p_ss);
     }
     std::string buffer(static_cast<std::size_t>(length), '\0');
     p_ss->read(&buffer[0], static_cast<std::streamsize>(length));
     const std::size_t zero = buffer.find('\0');
     if (zero != std::string::npos)
         buffer.resize(zero);
+    int new_index = 0;
+    int new_slowdown_count = 0;
+    p_ss->read(reinterpret_cast<char *>(&new_index), sizeof(new_index));
+    p_ss->read(reinterpret_cast<char *>(&new_slowdown_count), sizeof(new_slowdown_count));
+    if (checkStream("Animation::deserialize()", p_ss) != 0)
+        return -1;
+    // A frame index below 0, or a count below the freeze mark -1, is no state an animation can be in.
+    if (new_index < 0 || new_slowdown_count < -1) {
+        LogManager::getInstance().writeLog(
+            "Animation::deserialize(): Error! Index %d or slowdown count %d out of range.", new_index,
+            new_slowdown_count);
+        return -1;
+    }
     name = buffer;
-    p_ss->read(reinterpret_cast<char *>(&index), sizeof(index));
-    p_ss->read(reinterpret_cast<char *>(&slowdown_count), sizeof(slowdown_count));
-    return checkStream("Animation::deserialize()", p_ss);
+    index = new_index;
+    slowdown_count = new_slowdown_count;
+    return 0;
 }
 
 std::string Animation::toString() const {

@@ -1,7 +1,9 @@
 #include "world/Object.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <vector>
 
 #include "core/Event.h"
 #include "core/EventStep.h"
@@ -83,8 +85,35 @@ std::string solidnessToString(Solidness solidness) {
 
 int Object::next_id = 1;
 
+namespace {
+
+/// The counter's next id; once a record has raised the counter to the top of the range, where stepping it would
+/// overflow, the lowest positive id that no object in the world holds.
+int takeId(int &counter) {
+    if (counter < INT_MAX) {
+        return counter++;
+    }
+    const ObjectList all = WorldManager::getInstance().getAllObjects(true);
+    std::vector<int> held;
+    for (int i = 0; i < all.getCount(); i++) {
+        held.push_back(all[i]->getId());
+    }
+    std::sort(held.begin(), held.end());
+    int candidate = 1;
+    for (const int held_id : held) {
+        if (held_id == candidate) {
+            candidate++;
+        } else if (held_id > candidate) {
+            break;
+        }
+    }
+    return candidate;
+}
+
+} // namespace
+
 Object::Object()
-    : id(next_id++), type("(Undefined)"), active(true), visible(true), box(Vector(-0.5f, -0.5f), 0.99f, 0.99f),
+    : id(takeId(next_id)), type("(Undefined)"), active(true), visible(true), box(Vector(-0.5f, -0.5f), 0.99f, 0.99f),
       position(1.0f, 1.0f), direction(), speed(0.0f), acceleration(), altitude(2), solidness(HARD), animation(),
       no_soft(false), event_count(0), modified(ALL_OBJECT_ATTRIBUTES), shape(), path_search(), path(),
       follow_path(false), avoid_collisions(false), in_world(false) {

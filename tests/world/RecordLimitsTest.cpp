@@ -1,0 +1,67 @@
+#include <climits>
+#include <set>
+#include <vector>
+
+#include "RecordTestSupport.h"
+#include "WorldTestSupport.h"
+#include "display/Animation.h"
+#include "display/Sprite.h"
+
+using record_test::Bytes;
+using record_test::streamOf;
+
+class RecordLimits : public world_test::WorldTest {};
+
+// Runs in a child process: the raised id counter cannot be lowered again, and other tests expect small ids.
+TEST_F(RecordLimits, AnIdAtTheTopOfTheRangeNeverMakesLaterIdsWrapOrRepeat) {
+    EXPECT_EXIT(
+        {
+            std::set<int> held;
+            for (const int top : {INT_MAX - 1, INT_MAX}) {
+                auto *p_read = new nv::Object;
+                std::stringstream ss = streamOf(Bytes().u32(nv::ID).i32(top).data);
+                held.insert(p_read->deserialize(&ss) == 0 ? p_read->getId() : 0);
+                for (int i = 0; i < 3; i++) {
+                    const int id = (new nv::Object)->getId();
+                    if (id <= 0 || !held.insert(id).second) {
+                        std::exit(1);
+                    }
+                }
+            }
+            std::exit(held.count(INT_MAX) == 1 ? 0 : 2);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(RecordLimits, AnimationStateAtTheTopOfTheRangeWrapsInsteadOfOverflowing) {
+    nv::Sprite sprite(2);
+    sprite.pushFrame(nv::Frame(1, 1, "a"));
+    sprite.pushFrame(nv::Frame(1, 1, "b"));
+    sprite.setSlowdown(INT_MAX);
+    nv::Animation animation;
+    animation.setSprite(&sprite);
+    animation.setIndex(INT_MAX);
+    animation.setSlowdownCount(INT_MAX);
+    animation.draw(nv::Vector());
+    EXPECT_EQ(animation.getIndex(), 0);
+    EXPECT_EQ(animation.getSlowdownCount(), 0);
+}
+
+TEST_F(RecordLimits, AnimationRecordsAreCheckedBeforeUse) {
+    const std::pair<std::string, std::string> cases[] = {
+        {Bytes().text("abcdef").data.substr(0, 10), "Animation::deserialize(): Error! Stream eof."},
+        {Bytes().animation("x", -1, 0).data,
+         "Animation::deserialize(): Error! Index -1 or slowdown count 0 out of range."},
+        {Bytes().animation("x", 0, -2).data,
+         "Animation::deserialize(): Error! Index 0 or slowdown count -2 out of range."},
+    };
+    for (const auto &c : cases) {
+        log->mark();
+        nv::Animation animation;
+        std::stringstream ss = streamOf(c.first);
+        EXPECT_EQ(animation.deserialize(&ss), -1);
+        EXPECT_EQ(log->count(c.second), 1) << c.second;
+        EXPECT_EQ(log->count("Cannot allocate"), 0);
+        EXPECT_EQ(animation.getName(), "");
+    }
+}
