@@ -7,176 +7,102 @@
 #include <vector>
 
 #include "path/Path.h"
-#include "world/Object.h"
-#include "world/ObjectList.h"
 #include "world/ObjectListIterator.h"
-#include "world/Vector.h"
 #include "world/WorldManager.h"
 #include "world/utility.h"
 
 // The search read word for word: the open list is scanned for its best cell and the closed list for
-// membership. Quadratic, kept only as the reference the engine's search must agree with node for node.
+// membership. Quadratic, kept only as the reference the engine's search must agree with step for step.
 class LiteralPathSearch {
 public:
     using CellTest = std::function<bool(int, int)>;
+    using Cell = std::pair<int, int>;
 
-    LiteralPathSearch(int cols, int rows, int start_x, int start_y, int goal_x, int goal_y, CellTest blocked,
-                      CellTest touches_target = nullptr)
-        : num_cols(cols), num_rows(rows), start{start_x, start_y}, goal{goal_x, goal_y}, is_blocked(std::move(blocked)),
-          touches(std::move(touches_target)), found(false) {
-        if (cols > 0 && rows > 0) {
-            nodes.assign(static_cast<std::size_t>(rows),
-                         std::vector<Node>(static_cast<std::size_t>(cols), Node{0.0f, 0.0f, start}));
-        }
-    }
+    LiteralPathSearch(int c, int r, int sx, int sy, int gx, int gy, CellTest is_blocked, CellTest touches = {})
+        : cols(c), rows(r), start{sx, sy}, goal{gx, gy}, blocked(std::move(is_blocked)), touches_target(touches),
+          nodes(c > 0 && r > 0 ? static_cast<std::size_t>(c * r) : 0, Node{0.0f, 0.0f, start}) {}
 
     int cycleOnce() {
         if (nodes.empty()) {
             return 0;
         }
         Cell current = start;
-        if (!open_list.empty()) {
-            std::size_t best = open_list.size() - 1;
-            for (std::size_t i = open_list.size(); i-- > 0;) {
-                if (node(open_list[i]).f < node(open_list[best]).f) {
-                    best = i;
-                }
+        if (!open.empty()) {
+            std::size_t best = open.size() - 1;
+            for (std::size_t i = open.size(); i-- > 0;) {
+                best = node(open[i]).f < node(open[best]).f ? i : best;
             }
-            current = open_list[best];
-            open_list.erase(std::find(open_list.begin(), open_list.end(), current));
+            current = open[best];
+            open.erase(open.begin() + static_cast<long>(best));
         }
-        closed_list.push_back(current);
-        if (current == goal) {
-            found = true;
-        }
-        if (touches && touches(current.x, current.y)) {
+        closed.push_back(current);
+        found = found || current == goal;
+        if (touches_target && touches_target(current.first, current.second)) {
             found = true;
             goal = current;
         }
-        if (found) {
-            return 2;
-        }
-        for (int dy = -1; dy <= 1; dy++) {
-            for (int dx = -1; dx <= 1; dx++) {
-                if (dx == 0 && dy == 0) {
-                    continue;
-                }
-                Cell n{current.x + dx, current.y + dy};
-                if (n.x < 0 || n.y < 0 || n.x >= num_cols || n.y >= num_rows) {
-                    continue;
-                }
-                if (std::find(closed_list.begin(), closed_list.end(), n) != closed_list.end()) {
-                    continue;
-                }
-                if (is_blocked(n.x, n.y)) {
-                    continue;
-                }
-                if (dx != 0 && dy != 0 && is_blocked(current.x + dx, current.y) &&
-                    is_blocked(current.x, current.y + dy)) {
-                    continue;
-                }
-                float g = node(current).g + static_cast<float>(std::sqrt(static_cast<double>(dx * dx + dy * dy)));
-                bool in_open = std::find(open_list.begin(), open_list.end(), n) != open_list.end();
-                if (in_open && g > node(n).g) {
-                    continue;
-                }
-                double hx = n.x - goal.x;
-                double hy = n.y - goal.y;
-                node(n).parent = current;
-                node(n).g = g;
-                node(n).f = g + static_cast<float>(std::sqrt(hx * hx + hy * hy));
-                if (!in_open) {
-                    open_list.push_back(n);
-                }
+        for (int d = 0; d < 9 && !found; d++) {
+            const int dx = d % 3 - 1, dy = d / 3 - 1;
+            const Cell n{current.first + dx, current.second + dy};
+            if (d == 4 || n.first < 0 || n.second < 0 || n.first >= cols || n.second >= rows || has(closed, n) ||
+                blocked(n.first, n.second) ||
+                (dx != 0 && dy != 0 && blocked(n.first, current.second) && blocked(current.first, n.second))) {
+                continue;
             }
+            const float g = node(current).g + static_cast<float>(std::sqrt(dx * dx + dy * dy));
+            const double hx = n.first - goal.first, hy = n.second - goal.second;
+            if (!has(open, n)) {
+                open.push_back(n);
+            } else if (g > node(n).g) {
+                continue;
+            }
+            node(n) = Node{g, g + static_cast<float>(std::sqrt(hx * hx + hy * hy)), current};
         }
-        return open_list.empty() ? 0 : 1;
-    }
-
-    // Cycles until the search ends; returns its final result.
-    int run() {
-        int result = 1;
-        while (result == 1) {
-            result = cycleOnce();
-        }
-        return result;
+        return found ? 2 : open.empty() ? 0 : 1;
     }
 
     nv::Path getPath() const {
-        nv::Path path;
-        if (!found) {
-            return path;
-        }
         std::vector<nv::Vector> cells;
-        for (Cell at = goal; !(at == start); at = node(at).parent) {
-            cells.push_back(nv::Vector(static_cast<float>(at.x), static_cast<float>(at.y)));
+        for (Cell at = goal, next = start; found && (cells.empty() || next != start); at = node(at).parent) {
+            cells.insert(cells.begin(), nv::Vector(static_cast<float>(at.first), static_cast<float>(at.second)));
+            next = at;
         }
-        cells.push_back(nv::Vector(static_cast<float>(start.x), static_cast<float>(start.y)));
-        std::reverse(cells.begin(), cells.end());
+        nv::Path path;
         path.setNodes(cells);
         return path;
     }
 
-    std::size_t closedCount() const { return closed_list.size(); }
-
-    std::vector<std::pair<int, int>> closedCells() const {
-        std::vector<std::pair<int, int>> cells;
-        cells.reserve(closed_list.size());
-        for (const Cell &c : closed_list) {
-            cells.emplace_back(c.x, c.y);
-        }
-        return cells;
-    }
+    const std::vector<Cell> &closedCells() const { return closed; }
 
 private:
-    struct Cell {
-        int x;
-        int y;
-        bool operator==(const Cell &other) const { return x == other.x && y == other.y; }
-    };
     struct Node {
-        float g;
-        float f;
+        float g, f;
         Cell parent;
     };
+    static bool has(const std::vector<Cell> &list, Cell c) {
+        return std::find(list.begin(), list.end(), c) != list.end();
+    }
+    Node &node(Cell c) { return nodes[static_cast<std::size_t>(c.second * cols + c.first)]; }
+    const Node &node(Cell c) const { return nodes[static_cast<std::size_t>(c.second * cols + c.first)]; }
 
-    Node &node(Cell c) { return nodes[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)]; }
-    const Node &node(Cell c) const { return nodes[static_cast<std::size_t>(c.y)][static_cast<std::size_t>(c.x)]; }
-
-    int num_cols;
-    int num_rows;
-    Cell start;
-    Cell goal;
-    CellTest is_blocked;
-    CellTest touches;
-    std::vector<std::vector<Node>> nodes;
-    std::vector<Cell> open_list;
-    std::vector<Cell> closed_list;
-    bool found;
+    int cols, rows;
+    Cell start, goal;
+    CellTest blocked, touches_target;
+    std::vector<Node> nodes;
+    std::vector<Cell> open, closed;
+    bool found = false;
 };
 
-// The blocked-cell rule asked of the world directly, for the object searching toward (goal_x, goal_y).
-inline LiteralPathSearch::CellTest literalWorldBlocked(const nv::Object *p_o, int goal_x, int goal_y) {
-    return [p_o, goal_x, goal_y](int x, int y) {
+// The blocked-cell rule asked of the world's collision query, for the object searching toward the goal.
+inline LiteralPathSearch::CellTest literalWorldBlocked(const nv::Object *p_o, int gx, int gy) {
+    return [p_o, gx, gy](int x, int y) {
         nv::ObjectList list = nv::WorldManager::getInstance().getCollisions(
             p_o, nv::Vector(static_cast<float>(x), static_cast<float>(y)));
-        nv::ObjectListIterator it(&list);
-        for (it.first(); !it.isDone(); it.next()) {
+        for (nv::ObjectListIterator it(&list); !it.isDone(); it.next()) {
             if (it.currentObject()->getSolidness() == nv::HARD) {
-                nv::Vector goal_point(static_cast<float>(goal_x), static_cast<float>(goal_y));
-                return !nv::boxContainsPoint(nv::worldBox(it.currentObject()), goal_point);
+                return !nv::boxContainsPoint(nv::worldBox(it.currentObject()), nv::Vector(float(gx), float(gy)));
             }
         }
         return false;
-    };
-}
-
-// Whether the object standing at a cell touches the target standing at the goal.
-inline LiteralPathSearch::CellTest literalTouchesTarget(const nv::Object *p_o, const nv::Object *p_target, int goal_x,
-                                                        int goal_y) {
-    nv::Box target_box = nv::worldBox(p_target, nv::Vector(static_cast<float>(goal_x), static_cast<float>(goal_y)));
-    return [p_o, target_box](int x, int y) {
-        return nv::boxesOverlap(nv::worldBox(p_o, nv::Vector(static_cast<float>(x), static_cast<float>(y))),
-                                target_box);
     };
 }

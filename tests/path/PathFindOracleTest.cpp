@@ -1,190 +1,102 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <functional>
 #include <random>
-#include <vector>
 
 #include "LiteralPathSearch.h"
 #include "PathTestSupport.h"
-#include "path/PathFind.h"
 
 namespace {
 
-using path_test::Cells;
-
-// A search over a plain bitmap, so many large maps can be compared quickly; the goal cell is never
-// blocked, as with a goal inside an obstacle.
-class MapSearch : public nv::PathFind {
-public:
-    MapSearch(const std::vector<std::uint8_t> &init_map, int init_cols, int sx, int sy, int gx, int gy)
-        : PathFind(nullptr, sx, sy, gx, gy), map(init_map), cols(init_cols), goal_x(gx), goal_y(gy) {}
-
-    bool isBlocked(int x, int y) const override { return blockedIn(map, cols, goal_x, goal_y, x, y); }
-
-    static bool blockedIn(const std::vector<std::uint8_t> &m, int c, int gx, int gy, int x, int y) {
-        if (x == gx && y == gy) {
-            return false;
+// Obstacles of assorted boxes on a tenth to three tenths of the cells, some sticking out of the world, some soft;
+// returns the walker, whose own box varies too.
+nv::Object *buildWorld(std::mt19937 &rng, int cols, int rows) {
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    const float density = 0.1f + 0.2f * unit(rng);
+    for (int i = 0; i < (cols + 2) * (rows + 2); i++) {
+        if (unit(rng) < density) {
+            nv::Object *p_o =
+                objectAt(float(i % (cols + 2) - 1), float(i / (cols + 2) - 1), unit(rng) < 0.1f ? nv::SOFT : nv::HARD);
+            p_o->setBox(unit(rng) < 0.8f ? p_o->getBox()
+                                         : nv::Box(nv::Vector(-unit(rng), -unit(rng)), 3 * unit(rng), 2 * unit(rng)));
         }
-        return m[static_cast<std::size_t>(y) * static_cast<std::size_t>(c) + static_cast<std::size_t>(x)] != 0;
     }
-
-private:
-    const std::vector<std::uint8_t> &map;
-    int cols;
-    int goal_x;
-    int goal_y;
-};
-
-// Runs both searches in lock step and expects the same result at every step, the same cells closed in the
-// same order and the same path.
-void expectSameSearch(nv::PathFind &fast, LiteralPathSearch &oracle) {
-    int step = 0;
-    for (;;) {
-        int expected = oracle.cycleOnce();
-        int actual = fast.cycleOnce();
-        ASSERT_EQ(actual, expected) << "at step " << step;
-        if (actual != nv::PATH_SEARCHING) {
-            break;
-        }
-        step++;
-    }
-    EXPECT_EQ(path_test::closedOf(fast), oracle.closedCells());
-    EXPECT_EQ(path_test::nodesOf(fast.getPath()), path_test::nodesOf(oracle.getPath()));
+    nv::Object *walker = objectAt(0, 0, unit(rng) < 0.5f ? nv::SPECTRAL : nv::SOFT);
+    walker->setBox(unit(rng) < 0.7f ? walker->getBox() : nv::Box(nv::Vector(-1.5f, -0.5f), 2 + unit(rng), 1));
+    return walker;
 }
 
-class PathFindOracle : public path_test::PathWorldTest {
-protected:
-    void compareOnMap(std::mt19937 &rng, int cols, int rows, double density, bool corners) {
-        std::uniform_int_distribution<int> col(0, cols - 1);
-        std::uniform_int_distribution<int> row(0, rows - 1);
-        int sx = corners ? 0 : col(rng);
-        int sy = corners ? 0 : row(rng);
-        int gx = corners ? cols - 1 : col(rng);
-        int gy = corners ? rows - 1 : row(rng);
-        auto map = path_test::randomMap(rng, cols, rows, density, {{sx, sy}});
-        resetWorld(cols, rows);
-        MapSearch fast(map, cols, sx, sy, gx, gy);
-        LiteralPathSearch oracle(cols, rows, sx, sy, gx, gy, [&map, cols, gx, gy](int x, int y) {
-            return MapSearch::blockedIn(map, cols, gx, gy, x, y);
-        });
-        SCOPED_TRACE(::testing::Message() << cols << "x" << rows << " density " << density << " from (" << sx << ","
-                                          << sy << ") to (" << gx << "," << gy << ")");
-        expectSameSearch(fast, oracle);
-    }
-};
+using PathFindOracle = PathWorldTest;
 
-TEST_F(PathFindOracle, SmallRandomMapsAgreeNodeForNode) {
-    std::mt19937 rng(20240601);
-    std::uniform_int_distribution<int> size(1, 48);
-    std::uniform_real_distribution<double> density(0.10, 0.30);
-    for (int i = 0; i < 300; i++) {
-        compareOnMap(rng, size(rng), size(rng), density(rng), false);
-        if (HasFatalFailure()) {
-            return;
-        }
-    }
-}
-
-TEST_F(PathFindOracle, ScreenSizedMapsAgreeNodeForNode) {
-    std::mt19937 rng(80024);
-    for (double density : {0.10, 0.20, 0.30}) {
-        for (int i = 0; i < 12; i++) {
-            compareOnMap(rng, 80, 24, density, i % 3 == 0);
-            if (HasFatalFailure()) {
-                return;
+// Both searches in lock step: the same result at every step, the same cells closed in the same order, the same path.
+TEST_F(PathFindOracle, WorldSearchesAgreeStepForStepHeldStillOrNot) {
+    // A size of 0 is drawn from 2 to 40; a target (soft, 3 x 2) ends the search where it is touched.
+    const struct {
+        unsigned seed;
+        int cols, rows, count;
+        bool target, still;
+    } cases[] = {{424242, 0, 0, 60, false, false}, {777, 0, 0, 60, true, false},  {31337, 0, 0, 60, false, true},
+                 {31338, 0, 0, 60, true, true},    {8024, 80, 24, 8, true, true}, {256, 256, 256, 2, false, true}};
+    for (const auto &c : cases) {
+        std::mt19937 rng(c.seed);
+        for (int i = 0; i < c.count; i++) {
+            std::uniform_int_distribution<int> size(2, 40);
+            const int cols = c.cols > 0 ? c.cols : size(rng), rows = c.rows > 0 ? c.rows : size(rng);
+            const int sx = int(rng() % unsigned(cols)), sy = int(rng() % unsigned(rows));
+            const int gx = int(rng() % unsigned(cols)), gy = int(rng() % unsigned(rows));
+            resetWorld(cols, rows);
+            nv::Object *walker = buildWorld(rng, cols, rows);
+            nv::Object *target = c.target ? objectAt(float(gx), float(gy), nv::SOFT) : nullptr;
+            LiteralPathSearch::CellTest touches;
+            if (target != nullptr) {
+                target->setBox(nv::Box(nv::Vector(-1.5f, -1.0f), 3.0f, 2.0f));
+                touches = [walker, at = nv::worldBox(target, nv::Vector(float(gx), float(gy)))](int x, int y) {
+                    return nv::boxesOverlap(nv::worldBox(walker, nv::Vector(float(x), float(y))), at);
+                };
             }
+            nv::PathFind::holdWorldStill(c.still);
+            nv::PathFind fast(walker, sx, sy, gx, gy, target);
+            LiteralPathSearch oracle(cols, rows, sx, sy, gx, gy, literalWorldBlocked(walker, gx, gy), touches);
+            for (int step = 0, expected = 1; expected == 1; step++) {
+                expected = oracle.cycleOnce();
+                ASSERT_EQ(fast.cycleOnce(), expected) << c.seed << " world " << i << " step " << step;
+            }
+            std::vector<std::pair<int, int>> closed;
+            for (const nv::PathFind::Cell &cell : fast.getClosedList()) {
+                closed.emplace_back(cell.x, cell.y);
+            }
+            EXPECT_EQ(closed, oracle.closedCells());
+            ASSERT_EQ(fast.getPath(), oracle.getPath()) << c.seed << " world " << i;
         }
     }
 }
 
-TEST_F(PathFindOracle, LargeMapsAgreeNodeForNode) {
-    std::mt19937 rng(256256);
-    for (double density : {0.10, 0.20, 0.30}) {
-        compareOnMap(rng, 256, 256, density, true);
-        if (HasFatalFailure()) {
-            return;
-        }
-    }
-    compareOnMap(rng, 256, 64, 0.25, false);
-}
-
-// Obstacles are real world objects here, so the blocked-cell rule itself is compared too.
-class PathFindWorldOracle : public path_test::PathWorldTest {
-protected:
-    void compareInWorld(std::mt19937 &rng, int cols, int rows, double density, bool with_target) {
-        resetWorld(cols, rows);
-        std::uniform_int_distribution<int> col(0, cols - 1);
-        std::uniform_int_distribution<int> row(0, rows - 1);
-        int sx = col(rng);
-        int sy = row(rng);
-        int gx = col(rng);
-        int gy = row(rng);
-        // The goal cell is left as the map says: often it lies inside an obstacle.
-        auto map = path_test::randomMap(rng, cols, rows, density, {{sx, sy}});
-        buildWalls(map, cols);
-        nv::Object *walker = walkerAt(sx, sy);
-        nv::Object *target = nullptr;
-        if (with_target) {
-            target = objectAt(gx, gy, nv::SOFT);
-            target->setBox(nv::Box(nv::Vector(-1.5f, -1.0f), 3.0f, 2.0f));
-        }
-        nv::PathFind fast(walker, sx, sy, gx, gy, target);
-        LiteralPathSearch oracle(cols, rows, sx, sy, gx, gy, literalWorldBlocked(walker, gx, gy),
-                                 with_target ? literalTouchesTarget(walker, target, gx, gy)
-                                             : LiteralPathSearch::CellTest());
-        SCOPED_TRACE(::testing::Message()
-                     << cols << "x" << rows << " density " << density << " from (" << sx << "," << sy << ") to (" << gx
-                     << "," << gy << ")" << (with_target ? " with target" : ""));
-        expectSameSearch(fast, oracle);
-    }
-};
-
-TEST_F(PathFindWorldOracle, RandomWorldsAgreeNodeForNode) {
-    std::mt19937 rng(424242);
-    std::uniform_int_distribution<int> size(2, 40);
-    std::uniform_real_distribution<double> density(0.10, 0.30);
-    for (int i = 0; i < 40; i++) {
-        compareInWorld(rng, size(rng), size(rng), density(rng), false);
-        if (HasFatalFailure()) {
-            return;
-        }
-    }
-}
-
-TEST_F(PathFindWorldOracle, RandomWorldsWithTargetsAgreeNodeForNode) {
-    std::mt19937 rng(777);
-    std::uniform_int_distribution<int> size(2, 40);
-    std::uniform_real_distribution<double> density(0.10, 0.30);
-    for (int i = 0; i < 40; i++) {
-        compareInWorld(rng, size(rng), size(rng), density(rng), true);
-        if (HasFatalFailure()) {
-            return;
-        }
-    }
-}
-
-TEST_F(PathFindWorldOracle, WorldsHeldStillAgreeNodeForNode) {
-    // As inside the path manager's cycle: what was learnt about cells is reused.
-    std::mt19937 rng(31337);
-    std::uniform_int_distribution<int> size(2, 60);
-    std::uniform_real_distribution<double> density(0.10, 0.30);
-    for (int i = 0; i < 30; i++) {
-        nv::PathFind::holdWorldStill(true);
-        compareInWorld(rng, size(rng), size(rng), density(rng), i % 2 == 0);
-        nv::PathFind::holdWorldStill(false);
-        if (HasFatalFailure()) {
-            return;
-        }
-    }
-}
-
-TEST_F(PathFindWorldOracle, ScreenSizedWorldsAgreeNodeForNode) {
-    std::mt19937 rng(8024);
-    for (double density : {0.10, 0.20, 0.30}) {
-        compareInWorld(rng, 80, 24, density, false);
-        compareInWorld(rng, 80, 24, density, true);
-        if (HasFatalFailure()) {
-            return;
+TEST_F(PathFindOracle, HeldStillAnswersEqualFreshQueriesAcrossEveryKindOfChange) {
+    std::mt19937 rng(2026);
+    for (int world = 0; world < 12; world++) {
+        resetWorld(45, 30);
+        nv::Object *walker = buildWorld(rng, 45, 30);
+        // The goal lies inside an obstacle that overlaps others: the first hard object of a query decides.
+        nv::Object *p_o = objectAt(10, 10);
+        nv::PathFind search(walker, 1, 1, 10, 10);
+        const std::function<void()> changes[] = {[&] { p_o->setPosition(nv::Vector(20.5f, 7)); },
+                                                 [&] { p_o = objectAt(3, 3); },
+                                                 [&] { delete p_o; },
+                                                 [&] { p_o = objectAt(4, 5); },
+                                                 [&] { p_o->setSolidness(nv::SOFT); },
+                                                 [&] { p_o->setSolidness(nv::HARD); },
+                                                 [&] { p_o->setBox(nv::Box(nv::Vector(-2, -1), 4.5f, 3)); },
+                                                 [&] { walker->setBox(nv::Box(nv::Vector(-0.5f, -1.5f), 1, 3)); },
+                                                 [&] { p_o->setPosition(nv::Vector(44.5f, 29.5f)); },
+                                                 [&] { p_o->setBox(nv::Box(nv::Vector(1, 1), -3, -2)); },
+                                                 [] {}};
+        for (const auto &change : changes) {
+            change();
+            nv::PathFind::holdWorldStill(true);
+            for (int cell = 0; cell < 45 * 30; cell++) {
+                ASSERT_EQ(search.isBlocked(cell % 45, cell / 45), search.isBlockedNow(cell % 45, cell / 45)) << cell;
+            }
+            nv::PathFind::holdWorldStill(false);
         }
     }
 }
