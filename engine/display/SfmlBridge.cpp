@@ -523,3 +523,112 @@ void *SfmlBridge::nativeDisplay() {
 
 } // namespace nv
 #endif
+
+#if !defined(_WIN32) && !defined(__APPLE__)
+#include <X11/Xlib.h>
+#include <X11/keysym.h>
+
+namespace nv {
+
+namespace {
+
+// The X key symbols the window library reads its keys by, in its key order from Escape to Pause.
+const KeySym NAMED_KEY_SYMS[] = {
+    XK_Escape,       XK_Control_L,  XK_Shift_L,   XK_Alt_L,       XK_Super_L,      XK_Control_R,   XK_Shift_R,
+    XK_Alt_R,        XK_Super_R,    XK_Menu,      XK_bracketleft, XK_bracketright, XK_semicolon,   XK_comma,
+    XK_period,       XK_apostrophe, XK_slash,     XK_backslash,   XK_grave,        XK_equal,       XK_minus,
+    XK_space,        XK_Return,     XK_BackSpace, XK_Tab,         XK_Prior,        XK_Next,        XK_End,
+    XK_Home,         XK_Insert,     XK_Delete,    XK_KP_Add,      XK_KP_Subtract,  XK_KP_Multiply, XK_KP_Divide,
+    XK_Left,         XK_Right,      XK_Up,        XK_Down,        XK_KP_Insert,    XK_KP_End,      XK_KP_Down,
+    XK_KP_Page_Down, XK_KP_Left,    XK_KP_Begin,  XK_KP_Right,    XK_KP_Home,      XK_KP_Up,       XK_KP_Page_Up,
+    XK_F1,           XK_F2,         XK_F3,        XK_F4,          XK_F5,           XK_F6,          XK_F7,
+    XK_F8,           XK_F9,         XK_F10,       XK_F11,         XK_F12,          XK_F13,         XK_F14,
+    XK_F15,          XK_Pause,
+};
+static_assert(sizeof(NAMED_KEY_SYMS) / sizeof(NAMED_KEY_SYMS[0]) ==
+                  static_cast<std::size_t>(SfmlBridge::Key::KeyCount) -
+                      static_cast<std::size_t>(SfmlBridge::Key::Escape),
+              "one key symbol per named key");
+
+KeySym librarySym(int key) {
+    if (key < static_cast<int>(SfmlBridge::Key::Num0))
+        return XK_a + key;
+    if (key < static_cast<int>(SfmlBridge::Key::Escape))
+        return XK_0 + (key - static_cast<int>(SfmlBridge::Key::Num0));
+    return NAMED_KEY_SYMS[key - static_cast<int>(SfmlBridge::Key::Escape)];
+}
+
+} // namespace
+
+void SfmlBridge::heldKeys(const Key *keys, std::size_t count, bool *held) {
+    Display *display = static_cast<Display *>(nativeDisplay());
+    if (display == nullptr) {
+        for (std::size_t i = 0; i < count; i++)
+            held[i] = isKeyPressed(keys[i]);
+        return;
+    }
+    // Key codes follow the server's keyboard mapping, which does not change under a running game: look them up
+    // once per connection, so a step costs one round trip to the server.
+    static Display *codes_for = nullptr;
+    static KeyCode codes[static_cast<int>(Key::KeyCount)] = {};
+    if (codes_for != display) {
+        for (int key = 0; key < static_cast<int>(Key::KeyCount); key++)
+            codes[key] = XKeysymToKeycode(display, librarySym(key));
+        codes_for = display;
+    }
+    char keymap[32] = {};
+    XQueryKeymap(display, keymap);
+    for (std::size_t i = 0; i < count; i++) {
+        const KeyCode code = validKey(keys[i]) ? codes[static_cast<int>(keys[i])] : 0;
+        held[i] = code != 0 && (keymap[code / 8] & (1 << (code % 8))) != 0;
+    }
+}
+
+void SfmlBridge::mouseState(const sf::Window &window, int &x, int &y, bool held[3]) {
+    Display *display = static_cast<Display *>(nativeDisplay());
+#if NV_SFML3
+    const ::Window handle = static_cast<::Window>(window.getNativeHandle());
+#else
+    const ::Window handle = static_cast<::Window>(window.getSystemHandle());
+#endif
+    if (display == nullptr || handle == 0) {
+        mousePosition(window, x, y);
+        held[0] = isMouseButtonPressed(MouseButton::Left);
+        held[1] = isMouseButtonPressed(MouseButton::Right);
+        held[2] = isMouseButtonPressed(MouseButton::Middle);
+        return;
+    }
+    // The pointer's place in the window and its button state come in the same reply.
+    ::Window root = 0;
+    ::Window child = 0;
+    int root_x = 0;
+    int root_y = 0;
+    unsigned int buttons = 0;
+    x = 0;
+    y = 0;
+    XQueryPointer(display, handle, &root, &child, &root_x, &root_y, &x, &y, &buttons);
+    held[0] = (buttons & Button1Mask) != 0;
+    held[1] = (buttons & Button3Mask) != 0;
+    held[2] = (buttons & Button2Mask) != 0;
+}
+
+} // namespace nv
+
+#else
+
+namespace nv {
+
+void SfmlBridge::heldKeys(const Key *keys, std::size_t count, bool *held) {
+    for (std::size_t i = 0; i < count; i++)
+        held[i] = isKeyPressed(keys[i]);
+}
+
+void SfmlBridge::mouseState(const sf::Window &window, int &x, int &y, bool held[3]) {
+    mousePosition(window, x, y);
+    held[0] = isMouseButtonPressed(MouseButton::Left);
+    held[1] = isMouseButtonPressed(MouseButton::Right);
+    held[2] = isMouseButtonPressed(MouseButton::Middle);
+}
+
+} // namespace nv
+#endif

@@ -166,10 +166,16 @@ public:
     // Keyboard and mouse.
     /// Whether the key is held down right now.
     static bool isKeyPressed(Key key);
+    /// Sets held[i] to whether keys[i] is held down right now, as isKeyPressed() would, asking the X server once for
+    /// all of them when nativeDisplay() is open (else once per key).
+    static void heldKeys(const Key *keys, std::size_t count, bool *held);
     /// Whether the mouse button is held down right now.
     static bool isMouseButtonPressed(MouseButton button);
     /// Mouse position relative to the window, in pixels.
     static void mousePosition(const sf::Window &window, int &x, int &y);
+    /// What mousePosition() and isMouseButtonPressed() for Left, Right and Middle (held[0] to held[2]) would say,
+    /// asking the X server once when nativeDisplay() is open.
+    static void mouseState(const sf::Window &window, int &x, int &y, bool held[3]);
     /// A human-readable name of the key: the library's where it has one, else our own.
     static std::string keyDescription(Key key);
     /// Our own name of the key, as the library names its enumerator ("A", "Subtract", "Unknown").

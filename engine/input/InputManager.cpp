@@ -1,5 +1,7 @@
 #include "input/InputManager.h"
 
+#include <cstddef>
+
 #include "core/Config.h"
 #include "core/GameManager.h"
 #include "core/LogManager.h"
@@ -103,7 +105,8 @@ const LibKey POLLED_KEYS[] = {
     LibKey::Backspace,
 };
 
-static_assert(sizeof(POLLED_KEYS) / sizeof(POLLED_KEYS[0]) == 73, "73 keys are polled");
+const std::size_t POLLED_COUNT = sizeof(POLLED_KEYS) / sizeof(POLLED_KEYS[0]);
+static_assert(POLLED_COUNT == 73, "73 keys are polled");
 
 /// The engine button of a library button.
 MouseButton engineButton(SfmlBridge::MouseButton button) {
@@ -229,24 +232,27 @@ void InputManager::getInput() {
 
     int pixel_x = 0;
     int pixel_y = 0;
-    SfmlBridge::mousePosition(*p_window, pixel_x, pixel_y);
+    bool held_buttons[3] = {};
+    SfmlBridge::mouseState(*p_window, pixel_x, pixel_y, held_buttons);
     EventMouse held;
     held.setMouseAction(PRESSED);
     held.setMousePosition(pixelsToCells(pixel_x, pixel_y));
-    const SfmlBridge::MouseButton buttons[] = {SfmlBridge::MouseButton::Left, SfmlBridge::MouseButton::Right,
-                                               SfmlBridge::MouseButton::Middle};
-    for (SfmlBridge::MouseButton button : buttons) {
-        if (SfmlBridge::isMouseButtonPressed(button)) {
-            held.setMouseButton(engineButton(button));
+    const MouseButton buttons[] = {LEFT, RIGHT, MIDDLE};
+    for (int i = 0; i < 3; i++) {
+        if (held_buttons[i]) {
+            held.setMouseButton(buttons[i]);
             onEvent(&held);
         }
     }
 
+    // One snapshot of the keyboard for all keys: asking per key costs a round trip to the X server each.
+    bool held_keys[POLLED_COUNT];
+    SfmlBridge::heldKeys(POLLED_KEYS, POLLED_COUNT, held_keys);
     EventKeyboard down;
     down.setKeyboardAction(KEY_DOWN);
-    for (LibKey key : POLLED_KEYS) {
-        if (SfmlBridge::isKeyPressed(key)) {
-            down.setKey(engineKey(key));
+    for (std::size_t i = 0; i < POLLED_COUNT; i++) {
+        if (held_keys[i]) {
+            down.setKey(engineKey(POLLED_KEYS[i]));
             onEvent(&down);
         }
     }
