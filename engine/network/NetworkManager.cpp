@@ -33,7 +33,9 @@ std::unique_ptr<char[]> copyBytes(const char *data, int length) {
 
 } // namespace
 
-NetworkManager::NetworkManager() : server_socket(-1), max_connections(DEFAULT_MAX_CONNECTIONS), delivering(false) {
+NetworkManager::NetworkManager()
+    : server_socket(-1), max_connections(DEFAULT_MAX_CONNECTIONS), max_held_bytes(DEFAULT_MAX_HELD_BYTES),
+      delivering(false) {
     setType("NetworkManager");
 }
 
@@ -286,14 +288,18 @@ int NetworkManager::send(const void *buffer, int bytes, int socket) {
         if (state < 0) {
             return -1;
         }
+        index = indexOf(socket);
         if (state == 0) {
             // The stream is still owed older bytes: these follow them rather than cutting in.
-            std::deque<QueuedMessage> &queue = message_queues[indexOf(socket)];
+            if (!mayHold(index, bytes, true)) {
+                return -1;
+            }
+            std::deque<QueuedMessage> &queue = message_queues[index];
             auto position = std::find_if(queue.begin(), queue.end(), [](const QueuedMessage &m) { return !m.owed; });
             queue.insert(position, QueuedMessage{bytes, copyBytes(data, bytes), 0, 0, true});
+            held_bytes[index] += bytes;
             return 0;
         }
-        index = indexOf(socket);
     }
     log_manager.writeLog(15, "NetworkManager::send(): Socket %d. Calling ::send()...", socket);
     int sent = 0;
@@ -301,18 +307,24 @@ int NetworkManager::send(const void *buffer, int bytes, int socket) {
     switch (rawSend(socket, data, bytes, &sent, &error)) {
     case SendResult::SENT:
         return 0;
-    case SendResult::PARTIAL: {
-        log_manager.writeLog("NetworkManager::send(): Warning! %d of %d bytes sent.", sent, bytes);
-        // Dropping the rest would cut a message in the middle of the stream; it goes first next time.
+    case SendResult::PARTIAL:
+    case SendResult::WOULD_BLOCK: {
         int rest = bytes - sent;
+        // Once the start of a message is on the stream its rest must follow, or the peer could never find the next.
+        if (sent == 0 && !mayHold(index, rest, true)) {
+            return -1;
+        }
+        if (sent > 0) {
+            log_manager.writeLog("NetworkManager::send(): Warning! %d of %d bytes sent.", sent, bytes);
+        }
         message_queues[index].push_front(QueuedMessage{rest, copyBytes(data + sent, rest), 0, 0, true});
+        held_bytes[index] += rest;
         return 0;
     }
     case SendResult::GONE:
         logSendFailure(error, true);
         close(socket);
         return -1;
-    case SendResult::WOULD_BLOCK:
     case SendResult::FAILED:
         break;
     }
@@ -327,8 +339,13 @@ int NetworkManager::queueMessage(const void *buffer, int bytes, int socket, int 
     if (bytes == 0) {
         return 0;
     }
-    message_queues[indexOf(socket)].push_back(
+    int index = indexOf(socket);
+    if (!mayHold(index, bytes, false)) {
+        return -1;
+    }
+    message_queues[index].push_back(
         QueuedMessage{bytes, copyBytes(static_cast<const char *>(buffer), bytes), step, 0, false});
+    held_bytes[index] += bytes;
     return 0;
 }
 
@@ -431,6 +448,19 @@ int NetworkManager::getNumConnections() const {
     return static_cast<int>(sockets.size());
 }
 
+void NetworkManager::setMaxHeldBytes(int new_max_held_bytes) {
+    max_held_bytes = std::max(0, new_max_held_bytes);
+}
+
+int NetworkManager::getMaxHeldBytes() const {
+    return max_held_bytes;
+}
+
+long long NetworkManager::getHeldBytes(int socket) const {
+    int index = indexOf(socket);
+    return index < 0 ? -1 : held_bytes[index];
+}
+
 int NetworkManager::getSocket(int index) const {
     if (index < 0 || index >= static_cast<int>(sockets.size())) {
         return -1;
@@ -489,10 +519,26 @@ bool NetworkManager::checkTransfer(const void *buffer, int bytes, int socket, co
     return true;
 }
 
+bool NetworkManager::mayHold(int index, int bytes, bool sending) const {
+    if (held_bytes[index] + bytes <= max_held_bytes) {
+        return true;
+    }
+    LogManager &log_manager = LogManager::getInstance();
+    if (sending) {
+        log_manager.writeLog("NetworkManager::send(): Warning! 0 of %d bytes sent.", bytes);
+    } else {
+        log_manager.writeLog("NetworkManager::queueMessage(): Warning! %d bytes not queued.", bytes);
+    }
+    log_manager.writeLog("\tSocket %d holds %lld bytes; %d more would pass its limit of %d.", sockets[index],
+                         held_bytes[index], bytes, max_held_bytes);
+    return false;
+}
+
 void NetworkManager::addConnection(int socket) {
     sockets.push_back(socket);
     socket_values.push_back(0);
     message_queues.emplace_back();
+    held_bytes.push_back(0);
 }
 
 int NetworkManager::closeAt(int index) {
@@ -516,6 +562,7 @@ int NetworkManager::closeAt(int index) {
         sockets.erase(sockets.begin() + position);
         socket_values.erase(socket_values.begin() + position);
         message_queues.erase(message_queues.begin() + position);
+        held_bytes.erase(held_bytes.begin() + position);
     }
     closing.erase(std::find(closing.begin(), closing.end(), s));
     return result;
@@ -573,10 +620,12 @@ int NetworkManager::drain(int socket, bool owed_only, int now, int *p_total) {
         switch (rawSend(socket, front.data.get() + front.sent, remaining, &sent, &error)) {
         case SendResult::SENT:
             queue.pop_front();
+            held_bytes[index] -= remaining;
             break;
         case SendResult::PARTIAL:
             log_manager.writeLog("NetworkManager::send(): Warning! %d of %d bytes sent.", sent, remaining);
             front.sent += sent;
+            held_bytes[index] -= sent;
             front.owed = true;
             return 0;
         case SendResult::WOULD_BLOCK:
@@ -594,6 +643,7 @@ int NetworkManager::drain(int socket, bool owed_only, int now, int *p_total) {
             *p_total -= 1;
             bool cut = front.sent > 0;
             queue.pop_front();
+            held_bytes[index] -= remaining;
             if (cut) {
                 // Half a message is already on the stream; the peer could never find the next one.
                 close(socket);

@@ -11,6 +11,8 @@ namespace nv {
 
 /// Connections the manager keeps open at most unless told otherwise.
 const int DEFAULT_MAX_CONNECTIONS = 3;
+/// Bytes the manager holds at most for one connection (unsent rests and queued messages) unless told otherwise.
+const int DEFAULT_MAX_HELD_BYTES = 1 << 20;
 
 /// Keeps the engine's TCP connections: an optional listening socket, a bounded table of connected
 /// sockets and, per connection, a queue of messages held back until a given game step.
@@ -49,9 +51,12 @@ public:
 
     /// With -1, whether any connection is open; otherwise whether the socket is in the table.
     bool isConnected(int socket = -1) const;
-    /// Sends the bytes now; 0 when every byte is sent or will follow in order, -1 otherwise.
+    /// Sends the bytes now; 0 when every byte is sent or will follow in order, -1 otherwise. What the socket does
+    /// not take is held if the connection's held bytes stay within the limit; if not, nothing is sent or kept: -1.
+    /// Only the rest of a message whose start is already on the stream is held past the limit.
     int send(const void *buffer, int bytes, int socket);
-    /// Queues a copy of the bytes to be sent at the first delivery whose step count is at least step.
+    /// Queues a copy of the bytes to be sent at the first delivery whose step count is at least step; -1, keeping
+    /// nothing, when the connection's held bytes would pass the limit.
     int queueMessage(const void *buffer, int bytes, int socket, int step);
     /// Sends every queued message whose step has come, in queue order; returns the sum of the send results.
     int deliverQueued();
@@ -74,6 +79,12 @@ public:
     int getSocket(int index) const;
     /// Returns how many messages wait in the socket's queue, or -1 if it is not connected.
     int getQueueLength(int socket) const;
+    /// Sets how many bytes the manager may hold for each connection (below 0 counts as 0).
+    void setMaxHeldBytes(int new_max_held_bytes);
+    /// Returns how many bytes the manager may hold for each connection.
+    int getMaxHeldBytes() const;
+    /// Returns how many bytes the manager holds for the socket, or -1 if it is not connected.
+    long long getHeldBytes(int socket) const;
 
 private:
     NetworkManager();
@@ -94,6 +105,8 @@ private:
     bool checkConnected(int socket, const char *operation) const;
     // The checks send(), queueMessage() and receive() share; logs why a transfer is refused.
     bool checkTransfer(const void *buffer, int bytes, int socket, const char *operation, const char *verb) const;
+    // Whether bytes more may be held for the connection at index; logs the refusal of a send or queueing if not.
+    bool mayHold(int index, int bytes, bool sending) const;
     void addConnection(int socket);
     int closeAt(int index);
     SendResult rawSend(int socket, const char *data, int length, int *p_sent, int *p_error) const;
@@ -103,9 +116,12 @@ private:
 
     int server_socket;
     int max_connections;
+    int max_held_bytes;
     std::vector<int> sockets;
     std::vector<int> socket_values;
     std::vector<std::deque<QueuedMessage>> message_queues;
+    // Parallel to sockets: the bytes still to send in each connection's queue.
+    std::vector<long long> held_bytes;
     // Sockets whose close event is being delivered, so handlers cannot close or reuse them twice.
     std::vector<int> closing;
     // Reused snapshot of the table for delivery, so a step allocates nothing.

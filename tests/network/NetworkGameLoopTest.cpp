@@ -1,148 +1,85 @@
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <string>
-#include <unistd.h>
 
-#include "LoopbackPeer.h"
 #include "NetworkFixture.h"
-#include "NetworkRecorder.h"
 #include "core/Config.h"
 #include "core/GameManager.h"
-#include "network/EventNetwork.h"
-#include "network/NetworkManager.h"
-#include "support/TestSupport.h"
 
-/// Runs the real game loop, headless and with networking on, from a configuration file of its own.
-class NetworkGameLoop : public ::testing::Test {
+/// Runs the real game loop, headless, from a configuration file of its own and with the log in the test's file.
+class NetworkLoop : public Network {
 protected:
     void SetUp() override {
-        resetNetworkManager();
-        dir = nv_test::makeTempDir("nv-network-loop");
-        ASSERT_FALSE(dir.empty());
-        std::ofstream(dir + "/config.txt") << "headless:true,\nnetworking:true,\nframe_time:5,\nrandom_seed:7,\n";
-        ::setenv("NORVANTIS_CONFIG", (dir + "/config.txt").c_str(), 1);
-        ::setenv("NORVANTIS_LOG", (dir + "/norvantis.log").c_str(), 1);
+        Network::SetUp();
+        nm.shutDown();
+        config_path = nv_test::makeTempFile("nv-network-config");
+        ::setenv("NORVANTIS_CONFIG", config_path.c_str(), 1);
     }
-
     void TearDown() override {
-        delete p_recorder;
-        p_recorder = nullptr;
-        nv_test::stopIfStarted(nv::GameManager::getInstance());
-        resetNetworkManager();
+        Network::TearDown();
+        nv_test::stopIfStarted(game);
         nv::Config::getInstance().reset();
         ::unsetenv("NORVANTIS_CONFIG");
-        ::unsetenv("NORVANTIS_LOG");
-        std::remove((dir + "/config.txt").c_str());
-        std::remove((dir + "/norvantis.log").c_str());
-        ::rmdir(dir.c_str());
+        std::remove(config_path.c_str());
+    }
+    void start(const std::string &config) {
+        std::ofstream(config_path) << "headless:true,\nframe_time:5,\n" << config;
+        nv_test::stopIfStarted(nv::LogManager::getInstance());
+        ASSERT_EQ(game.startUp(), 0);
+    }
+    /// Runs the loop until the step event of last_step.
+    void runTo(int last_step, const std::function<void(int)> &on_step) {
+        Recorder *p_recorder = recorder({nv::STEP_EVENT});
+        p_recorder->on_step = [&](int step) {
+            on_step(step);
+            if (step >= last_step) {
+                game.setGameOver();
+            }
+        };
+        game.run();
     }
 
-    std::string dir;
-    NetworkRecorder *p_recorder = nullptr;
+    nv::GameManager &game = nv::GameManager::getInstance();
+    std::string config_path;
 };
 
-TEST_F(NetworkGameLoop, AcceptsAfterTheStepEventAndDeliversInTheStepThatIsDue) {
-    nv::GameManager &game_manager = nv::GameManager::getInstance();
-    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    ASSERT_EQ(game_manager.startUp(), 0);
-    ASSERT_TRUE(network_manager.isStarted());
-    ASSERT_EQ(network_manager.startServer(0), 0);
-    LoopbackPeer client = LoopbackPeer::connectTo(network_manager.getServerPort());
-    ASSERT_TRUE(client.valid());
-
-    p_recorder = new NetworkRecorder({"nv-step", "nv-network-accept"});
-    int accepted = -1;
-    std::string seen_at_step3;
-    std::string seen_at_step4;
-    std::string seen_at_step5;
-    p_recorder->on_network = [&](const nv::EventNetwork &event) {
-        accepted = event.getSocket();
-        network_manager.queueMessage("A", 1, accepted, 0);
+TEST_F(NetworkLoop, AcceptsAfterTheStepEventDeliversInTheDueStepAndClosesAtShutDown) {
+    start("networking:true,\n");
+    ASSERT_EQ(nm.startServer(0), 0);
+    Peer client(nm.getServerPort());
+    int stepped = -1;
+    Recorder *p_accepts = recorder({nv::NETWORK_ACCEPT_EVENT});
+    p_accepts->on_network = [&](const nv::EventNetwork &event) {
+        EXPECT_EQ(stepped, 0) << "accepted in step 0, after its step event";
+        nm.queueMessage("A", 1, event.getSocket(), 0);
     };
-    p_recorder->on_step = [&](int step) {
-        if (step == 2 && accepted >= 0) {
-            network_manager.queueMessage("B", 1, accepted, 2);
-            network_manager.queueMessage("C", 1, accepted, 4);
-        } else if (step == 3) {
-            seen_at_step3 = client.readAvailable(200);
-        } else if (step == 4) {
-            seen_at_step4 = client.readAvailable(50);
-        } else if (step == 5) {
-            seen_at_step5 = client.readAvailable(200);
+    std::string seen[6];
+    runTo(5, [&](int step) {
+        stepped = step;
+        if (step == 2) {
+            nm.queueMessage("B", 1, nm.getSocket(0), 2);
+            nm.queueMessage("C", 1, nm.getSocket(0), 4);
+        } else if (step >= 3) {
+            seen[step] = client.read(3, step == 4 ? 50 : 200);
         }
-        if (step >= 5) {
-            game_manager.setGameOver();
-        }
-    };
-    game_manager.run();
-
-    ASSERT_GE(p_recorder->records.size(), 2u);
-    EXPECT_EQ(p_recorder->records[0].type, "nv-step");
-    EXPECT_EQ(p_recorder->records[0].step, 0);
-    EXPECT_EQ(p_recorder->records[1].type, "nv-network-accept");
-    EXPECT_EQ(p_recorder->records[1].step, 0);
-    EXPECT_GE(accepted, 0);
-    EXPECT_EQ(seen_at_step3, "AB");
-    EXPECT_EQ(seen_at_step4, "") << "a message due at step 4 goes after that step's event";
-    EXPECT_EQ(seen_at_step5, "C");
-    EXPECT_EQ(game_manager.getStepCount(), 6);
-}
-
-TEST_F(NetworkGameLoop, ShutDownClosesTheGamesConnections) {
-    nv::GameManager &game_manager = nv::GameManager::getInstance();
-    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
-    ASSERT_EQ(game_manager.startUp(), 0);
-    ASSERT_EQ(network_manager.startServer(0), 0);
-    LoopbackPeer client = LoopbackPeer::connectTo(network_manager.getServerPort());
-    ASSERT_TRUE(client.valid());
-    p_recorder = new NetworkRecorder({"nv-step"});
-    p_recorder->on_step = [&](int step) {
-        if (step >= 1) {
-            game_manager.setGameOver();
-        }
-    };
-    game_manager.run();
-    EXPECT_EQ(network_manager.getNumConnections(), 1);
-    delete p_recorder;
-    p_recorder = nullptr;
-    game_manager.shutDown();
-    EXPECT_FALSE(network_manager.isStarted());
-    EXPECT_EQ(network_manager.getNumConnections(), 0);
+    });
+    EXPECT_EQ(p_accepts->records.size(), 1u);
+    EXPECT_EQ(seen[3], "AB");
+    EXPECT_EQ(seen[4], "") << "a message due at step 4 goes after that step's event";
+    EXPECT_EQ(seen[5], "C");
+    dropRecorders();
+    game.shutDown();
+    EXPECT_EQ(nm.getNumConnections(), 0);
     EXPECT_TRUE(client.closedWithin(2000));
 }
 
-TEST_F(NetworkGameLoop, WithoutServerOrConnectionsTheLoopWritesNothingAboutTheNetwork) {
-    nv::GameManager &game_manager = nv::GameManager::getInstance();
-    ASSERT_EQ(game_manager.startUp(), 0);
-    ASSERT_TRUE(nv::NetworkManager::getInstance().isStarted());
-    p_recorder = new NetworkRecorder({"nv-step"});
-    p_recorder->on_step = [&](int step) {
-        if (step >= 3) {
-            game_manager.setGameOver();
-        }
-    };
-    game_manager.run();
-    delete p_recorder;
-    p_recorder = nullptr;
-    game_manager.shutDown();
-    std::ifstream log(dir + "/norvantis.log");
-    std::string line;
-    int lines = 0;
-    while (std::getline(log, line)) {
-        lines++;
-        EXPECT_EQ(line.find("NetworkManager"), std::string::npos) << line;
+TEST_F(NetworkLoop, WithNothingToServeTheLoopWritesNothingAboutTheNetwork) {
+    for (bool networking : {true, false}) {
+        start(networking ? "networking:true,\n" : "networking:false,\n");
+        EXPECT_EQ(nm.isStarted(), networking);
+        runTo(3, [](int) {});
+        dropRecorders();
+        game.shutDown();
+        EXPECT_FALSE(nm.isStarted());
+        EXPECT_NE(nv_test::fileText(log_path), "") << "the log is this test's";
+        EXPECT_FALSE(logged("NetworkManager"));
     }
-    EXPECT_GT(lines, 0);
-}
-
-TEST_F(NetworkGameLoop, NetworkingOffLeavesTheManagerAlone) {
-    std::ofstream(dir + "/config.txt") << "headless:true,\nnetworking:false,\nframe_time:5,\n";
-    nv::GameManager &game_manager = nv::GameManager::getInstance();
-    ASSERT_EQ(game_manager.startUp(), 0);
-    EXPECT_FALSE(nv::NetworkManager::getInstance().isStarted());
-    game_manager.shutDown();
-    EXPECT_FALSE(nv::NetworkManager::getInstance().isStarted());
 }
