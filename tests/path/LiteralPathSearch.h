@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <utility>
 #include <vector>
 
-#include "path/Path.h"
+#include "path/PathFind.h"
 #include "world/ObjectListIterator.h"
 #include "world/WorldManager.h"
 #include "world/utility.h"
@@ -16,7 +15,7 @@
 class LiteralPathSearch {
 public:
     using CellTest = std::function<bool(int, int)>;
-    using Cell = std::pair<int, int>;
+    using Cell = nv::PathFind::Cell;
 
     LiteralPathSearch(int c, int r, int sx, int sy, int gx, int gy, CellTest is_blocked, CellTest touches = {})
         : cols(c), rows(r), start{sx, sy}, goal{gx, gy}, blocked(std::move(is_blocked)), touches_target(touches),
@@ -37,20 +36,19 @@ public:
         }
         closed.push_back(current);
         found = found || current == goal;
-        if (touches_target && touches_target(current.first, current.second)) {
+        if (touches_target && touches_target(current.x, current.y)) {
             found = true;
             goal = current;
         }
         for (int d = 0; d < 9 && !found; d++) {
             const int dx = d % 3 - 1, dy = d / 3 - 1;
-            const Cell n{current.first + dx, current.second + dy};
-            if (d == 4 || n.first < 0 || n.second < 0 || n.first >= cols || n.second >= rows || has(closed, n) ||
-                blocked(n.first, n.second) ||
-                (dx != 0 && dy != 0 && blocked(n.first, current.second) && blocked(current.first, n.second))) {
+            const Cell n{current.x + dx, current.y + dy};
+            if (d == 4 || n.x < 0 || n.y < 0 || n.x >= cols || n.y >= rows || has(closed, n) || blocked(n.x, n.y) ||
+                (dx != 0 && dy != 0 && blocked(n.x, current.y) && blocked(current.x, n.y))) {
                 continue;
             }
             const float g = node(current).g + static_cast<float>(std::sqrt(dx * dx + dy * dy));
-            const double hx = n.first - goal.first, hy = n.second - goal.second;
+            const double hx = n.x - goal.x, hy = n.y - goal.y;
             if (!has(open, n)) {
                 open.push_back(n);
             } else if (g > node(n).g) {
@@ -64,7 +62,7 @@ public:
     nv::Path getPath() const {
         std::vector<nv::Vector> cells;
         for (Cell at = goal, next = start; found && (cells.empty() || next != start); at = node(at).parent) {
-            cells.insert(cells.begin(), nv::Vector(static_cast<float>(at.first), static_cast<float>(at.second)));
+            cells.insert(cells.begin(), nv::Vector(float(at.x), float(at.y)));
             next = at;
         }
         nv::Path path;
@@ -82,8 +80,8 @@ private:
     static bool has(const std::vector<Cell> &list, Cell c) {
         return std::find(list.begin(), list.end(), c) != list.end();
     }
-    Node &node(Cell c) { return nodes[static_cast<std::size_t>(c.second * cols + c.first)]; }
-    const Node &node(Cell c) const { return nodes[static_cast<std::size_t>(c.second * cols + c.first)]; }
+    Node &node(Cell c) { return nodes[static_cast<std::size_t>(c.y * cols + c.x)]; }
+    const Node &node(Cell c) const { return nodes[static_cast<std::size_t>(c.y * cols + c.x)]; }
 
     int cols, rows;
     Cell start, goal;
