@@ -8,7 +8,6 @@
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
-#include <vector>
 
 #include "core/GameManager.h"
 #include "display/Sprite.h"
@@ -106,6 +105,7 @@ int runChild(const std::string &test, const std::string &conf) {
         dup2(fileno(stdout), fileno(stderr));
         setenv("ALSOFT_CONF", writeFile("child.conf", conf).c_str(), 1);
         setenv("NORVANTIS_CONFIG", writeFile("child-config.txt", "headless:true,\nnetworking:false,\n").c_str(), 1);
+        setenv("NORVANTIS_LOG", (scratchDir() + "/child.log").c_str(), 1);
         setenv("NV_TEST_CHILD", "1", 1);
         execl("/proc/self/exe", "nv_tests_resources", ("--gtest_filter=" + test).c_str(), nullptr);
         _exit(127);
@@ -171,10 +171,7 @@ TEST_F(ResourceManagerTest, BadFilesFailWithTheirMessagesAndKeepEarlierSprites) 
         {robust("frames 3\nwidth 1\nheight 1\n", "a\nend\n"), {"\tError! Line 9: No more frame data before 'end'."}},
         {"0\n1\n1\n0\nred\na\n", {"RM::loadSprite(): Error! Unknown sprite file format.", "First line is '0'."}},
         {"frames\n", {"RM::loadSprite(): First line is 'frames'.", "RM::loadSprite(): Sprite 'bad' NOT loaded."}},
-        // Each limit passed by one; a hostile line is cut in the log.
-        {"1\n" + std::string(1025, 'x') + "\n1\n0\nred\n",
-         {"getLine(): Error line 2! Line is longer than the limit of 1024 characters: '" + std::string(40, 'x') +
-          "...'"}},
+        // Each limit passed by one; the overlong line comes last, to check that the log shows it cut.
         {"1001\n1\n1\n0\nred\n", {"RM::loadSimpleSprite(): Error line 1! Frame count 1001 is over the limit of 1000."}},
         {"1\n129\n128\n0\nred\n",
          {"RM::loadSimpleSprite(): Error line 3! Frame of 129 x 128 characters is over the limit of 16384."}},
@@ -183,6 +180,9 @@ TEST_F(ResourceManagerTest, BadFilesFailWithTheirMessagesAndKeepEarlierSprites) 
          {"RM::loadRobustSprite(): Error line 5! Frame count 1001 is over the limit of 1000."}},
         {robust("frames 1\nwidth 200\nheight 200\n", ""), {"Error line 5! Frame of 200 x 200 characters is over"}},
         {endlessBody(), {"getLine(): Error line 8197! File is longer than the limit of 524288 bytes."}},
+        {"1\n" + std::string(1025, 'x') + "\n1\n0\nred\n",
+         {"getLine(): Error line 2! Line is longer than the limit of 1024 characters: '" + std::string(40, 'x') +
+          "...'"}},
     };
     ASSERT_EQ(rm().loadSprite(writeFile("keep.txt", "1\n3\n1\n4\ngreen\nabc\n"), "keep"), 0);
     for (const auto &c : cases) {
