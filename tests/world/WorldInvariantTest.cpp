@@ -1,267 +1,124 @@
 #include <cmath>
-#include <map>
 #include <random>
-#include <set>
-#include <sstream>
-#include <utility>
 
-#include <gtest/gtest.h>
-
+#include "RecordTestSupport.h"
 #include "WorldTestSupport.h"
 #include "world/utility.h"
 
 using nv::Box;
-using nv::Object;
 using nv::Vector;
 using world_test::Probe;
 
 namespace {
 
-using Cell = std::pair<int, int>;
-const char *const TYPES[] = {"(Undefined)", "a", "b", "c"};
+using Cells = std::map<std::pair<int, int>, int>;
 
-int occurrences(const nv::ObjectList &list, const Object *p) {
-    int n = 0;
-    for (int i = 0; i < list.getCount(); i++) {
-        n += list[i] == p ? 1 : 0;
-    }
-    return n;
-}
-
-/// The cells an object should occupy, worked out from its box alone.
-std::set<Cell> expectedCells(const Object *p, int cols, int rows, int cell_w, int cell_h) {
+/// The cells an object should occupy, worked out from its box alone: the model the grid is held to.
+Cells expectedCells(const nv::Object *p, int cols, int rows, int cell_w, int cell_h) {
     const Box b = nv::worldBox(p);
-    long first_col = static_cast<long>(std::floor(b.getCorner().getX() / cell_w));
-    long first_row = static_cast<long>(std::floor(b.getCorner().getY() / cell_h));
-    long last_col = static_cast<long>(std::floor((b.getCorner().getX() + b.getHorizontal()) / cell_w));
-    long last_row = static_cast<long>(std::floor((b.getCorner().getY() + b.getVertical()) / cell_h));
-    bool outside = false;
-    if (first_col < 0) {
-        first_col = 0;
-        outside = true;
-    }
-    if (first_row < 0) {
-        first_row = 0;
-        outside = true;
-    }
-    if (last_col >= cols) {
-        last_col = cols - 1;
-        outside = true;
-    }
-    if (last_row >= rows) {
-        last_row = rows - 1;
-        outside = true;
-    }
-    std::set<Cell> cells;
+    const auto at = [](float v, int size) { return static_cast<long>(std::floor(v / size)); };
+    long c0 = at(b.getCorner().getX(), cell_w), r0 = at(b.getCorner().getY(), cell_h);
+    long c1 = at(b.getCorner().getX() + b.getHorizontal(), cell_w),
+         r1 = at(b.getCorner().getY() + b.getVertical(), cell_h);
+    const bool outside = c0 < 0 || r0 < 0 || c1 >= cols || r1 >= rows;
+    Cells cells;
     if (outside) {
-        cells.insert({-1, -1});
+        cells[{-1, -1}] = 1;
     }
-    for (long r = first_row; r <= last_row; r++) {
-        for (long c = first_col; c <= last_col; c++) {
-            cells.insert({static_cast<int>(c), static_cast<int>(r)});
+    for (long r = std::max(r0, 0L); r <= std::min(r1, rows - 1L); r++) {
+        for (long c = std::max(c0, 0L); c <= std::min(c1, cols - 1L); c++) {
+            cells[{static_cast<int>(c), static_cast<int>(r)}] = 1;
         }
     }
     return cells;
 }
 
-class WorldInvariantTest : public world_test::WorldTest {
+class WorldInvariant : public world_test::WorldTest {
 protected:
-    /// Each object is in exactly the lists and grid cells its state calls for, and the lists hold nothing else.
-    ::testing::AssertionResult invariantsHold() {
-        const nv::SceneGraph &sg = graph();
-        const nv::Grid &grid = sg.getGrid();
+    /// Every object is in exactly the lists and grid cells its state calls for, and nothing else is.
+    ::testing::AssertionResult holds() {
+        std::vector<nv::Object *> all(Probe::live().begin(), Probe::live().end());
+        ::testing::AssertionResult lists = record_test::worldConsistent(all);
+        if (!lists) {
+            return lists;
+        }
+        const nv::Grid &grid = graph().getGrid();
         const Box boundary = world().getBoundary();
         const int cols = static_cast<int>(std::ceil(boundary.getHorizontal() / grid.getCellWidth()));
         const int rows = static_cast<int>(std::ceil(boundary.getVertical() / grid.getCellHeight()));
         if (grid.getNumCols() != cols || grid.getNumRows() != rows) {
             return ::testing::AssertionFailure() << "grid is " << grid.getNumCols() << "x" << grid.getNumRows();
         }
-        const nv::ObjectList active = sg.activeObjects();
-        const nv::ObjectList inactive = sg.inactiveObjects();
-        const nv::ObjectList solid = sg.solidObjects();
-        std::vector<nv::ObjectList> visible;
-        for (int alt = 0; alt <= nv::MAX_ALTITUDE; alt++) {
-            visible.push_back(sg.visibleObjects(alt));
-        }
-        std::map<std::string, nv::ObjectList> by_type;
-        for (const char *t : TYPES) {
-            by_type[t] = sg.objectsOfType(t);
-        }
-        std::map<const Object *, std::map<Cell, int>> in_cells;
-        int grid_entries = 0;
-        for (int row = -1; row < rows; row++) {
-            for (int col = -1; col < cols; col++) {
-                if ((row == -1) != (col == -1)) {
-                    continue;
-                }
-                const nv::ObjectList cell = grid.cellObjects(col, row);
-                grid_entries += cell.getCount();
-                for (int i = 0; i < cell.getCount(); i++) {
-                    in_cells[cell[i]][{col, row}]++;
-                }
-            }
-        }
-
-        int n_active = 0;
-        int n_inactive = 0;
-        int n_solid = 0;
-        int n_grid = 0;
-        std::vector<int> n_visible(nv::MAX_ALTITUDE + 1, 0);
-        std::map<std::string, int> n_type;
+        std::size_t wanted = 0;
         for (Probe *p : Probe::live()) {
-            std::ostringstream who;
-            who << "object " << p->getId() << " (" << (p->isActive() ? "active" : "inactive") << ", "
-                << (p->isVisible() ? "visible" : "invisible") << ", alt " << p->getAltitude() << ", "
-                << nv::solidnessToString(p->getSolidness()) << ", type " << p->getType() << ", at "
-                << p->getPosition().toString() << ", box " << p->getBox().toString() << ")";
-            const bool on = p->isActive();
-            if (occurrences(active, p) != (on ? 1 : 0) || occurrences(inactive, p) != (on ? 0 : 1)) {
-                return ::testing::AssertionFailure() << who.str() << " in active/inactive lists wrongly";
+            Cells want;
+            if (p->isActive() && p->isSolid()) {
+                want = expectedCells(p, cols, rows, grid.getCellWidth(), grid.getCellHeight());
             }
-            for (const char *t : TYPES) {
-                const int want = on && p->getType() == t ? 1 : 0;
-                if (occurrences(by_type[t], p) != want) {
-                    return ::testing::AssertionFailure() << who.str() << " wrong in type list " << t;
-                }
-            }
-            const bool in_solid = on && p->isSolid();
-            if (occurrences(solid, p) != (in_solid ? 1 : 0)) {
-                return ::testing::AssertionFailure() << who.str() << " wrong in solid list";
-            }
-            for (int alt = 0; alt <= nv::MAX_ALTITUDE; alt++) {
-                const int want = on && p->isVisible() && p->getAltitude() == alt ? 1 : 0;
-                if (occurrences(visible[static_cast<size_t>(alt)], p) != want) {
-                    return ::testing::AssertionFailure() << who.str() << " wrong in visible list " << alt;
-                }
-            }
-            std::map<Cell, int> want_cells;
-            if (in_solid) {
-                for (const Cell &c : expectedCells(p, cols, rows, grid.getCellWidth(), grid.getCellHeight())) {
-                    want_cells[c] = 1;
-                }
-            }
-            if (in_cells[p] != want_cells) {
-                std::ostringstream got;
-                for (const auto &entry : in_cells[p]) {
-                    got << "(" << entry.first.first << "," << entry.first.second << ")x" << entry.second << " ";
-                }
-                return ::testing::AssertionFailure()
-                       << who.str() << " in cells " << got.str() << "expected " << want_cells.size() << " cells";
-            }
-            n_active += on ? 1 : 0;
-            n_inactive += on ? 0 : 1;
-            n_solid += in_solid ? 1 : 0;
-            n_grid += static_cast<int>(want_cells.size());
-            if (on && p->isVisible()) {
-                n_visible[static_cast<size_t>(p->getAltitude())]++;
-            }
-            if (on) {
-                n_type[p->getType()]++;
+            wanted += want.size();
+            if (record_test::cellsHolding(p) != want) {
+                return ::testing::AssertionFailure() << "object " << p->getId() << " at " << p->getPosition().toString()
+                                                     << " box " << p->getBox().toString() << " in the wrong cells";
             }
         }
-        if (active.getCount() != n_active || inactive.getCount() != n_inactive || solid.getCount() != n_solid ||
-            grid_entries != n_grid) {
-            return ::testing::AssertionFailure()
-                   << "lists hold strays: active " << active.getCount() << "/" << n_active << ", inactive "
-                   << inactive.getCount() << "/" << n_inactive << ", solid " << solid.getCount() << "/" << n_solid
-                   << ", grid " << grid_entries << "/" << n_grid;
-        }
-        for (int alt = 0; alt <= nv::MAX_ALTITUDE; alt++) {
-            if (visible[static_cast<size_t>(alt)].getCount() != n_visible[static_cast<size_t>(alt)]) {
-                return ::testing::AssertionFailure() << "visible list " << alt << " holds strays";
+        std::size_t held = static_cast<std::size_t>(grid.cellObjects(-1, -1).getCount());
+        for (int row = 0; row < rows; row++) {
+            for (int col = 0; col < cols; col++) {
+                held += static_cast<std::size_t>(grid.cellObjects(col, row).getCount());
             }
         }
-        for (const char *t : TYPES) {
-            if (by_type[t].getCount() != n_type[t]) {
-                return ::testing::AssertionFailure() << "type list " << t << " holds strays";
-            }
-        }
-        return ::testing::AssertionSuccess();
+        return held == wanted ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "grid holds strays";
     }
 };
 
-} // namespace
-
-TEST_F(WorldInvariantTest, RandomOperationsKeepEveryIndexExact) {
+TEST_F(WorldInvariant, RandomOperationsKeepEveryIndexExact) {
     std::mt19937 rng(20240607u);
-    auto uniform = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
-    auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-    auto anyProbe = [&]() -> Probe * {
-        if (Probe::live().empty()) {
-            return nullptr;
-        }
-        auto it = Probe::live().begin();
-        std::advance(it, pick(static_cast<int>(Probe::live().size())));
-        return *it;
-    };
+    const auto uniform = [&rng](float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); };
+    const auto pick = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    const char *const types[] = {"(Undefined)", "a", "b", "c"};
     const Box boundaries[] = {Box(Vector(0, 0), 80, 24), Box(Vector(0, 0), 100, 40), Box(Vector(0, 0), 41, 17), Box()};
-
-    const int operations = 4000;
-    for (int step = 0; step < operations; step++) {
-        const int op = pick(14);
-        Probe *p = anyProbe();
-        std::string what;
-        if (op == 0 || p == nullptr) {
-            what = "create";
-            if (Probe::live().size() < 60) {
-                auto *created = new Probe(uniform(-10, 100), uniform(-10, 45));
-                created->setSolidness(static_cast<nv::Solidness>(pick(3)));
-            }
-        } else if (op == 1) {
-            what = "mark";
-            world().markForDelete(p);
-        } else if (op == 2) {
-            what = "update";
-            world().update();
-        } else if (op == 3) {
-            what = "move";
-            world().moveObject(p, Vector(uniform(-10, 100), uniform(-10, 45)));
-        } else if (op == 4) {
-            what = "position";
-            p->setPosition(Vector(uniform(-10, 100), uniform(-10, 45)));
-        } else if (op == 5) {
-            what = "active";
-            p->setActive(!p->isActive());
-        } else if (op == 6) {
-            what = "visible";
-            p->setVisible(!p->isVisible());
-        } else if (op == 7) {
-            what = "altitude";
-            p->setAltitude(pick(7) - 1);
-        } else if (op == 8) {
-            what = "solidness";
-            p->setSolidness(static_cast<nv::Solidness>(pick(4)));
-        } else if (op == 9) {
-            what = "type";
-            p->setType(TYPES[pick(4)]);
-        } else if (op == 10) {
-            what = "box";
-            p->setBox(Box(Vector(uniform(-3, 0), uniform(-3, 0)), uniform(0, 25), uniform(0, 9)));
-        } else if (op == 11) {
-            what = "velocity";
-            p->setVelocity(Vector(uniform(-3, 3), uniform(-3, 3)));
-        } else if (op == 12) {
-            what = "boundary";
-            if (pick(10) == 0) {
-                world().setBoundary(boundaries[pick(4)]);
-            }
-        } else {
-            what = "view";
-            world().setViewFollowing(pick(2) == 0 ? p : nullptr);
+    // clang-format off
+    const std::vector<std::function<void(Probe *)>> operations = {
+        [&](Probe *) { if (Probe::live().size() < 60) (new Probe(uniform(-10, 100), uniform(-10, 45)))->setSolidness(nv::Solidness(pick(3))); },
+        [&](Probe *p) { world().markForDelete(p); },
+        [&](Probe *) { world().update(); },
+        [&](Probe *p) { world().moveObject(p, Vector(uniform(-10, 100), uniform(-10, 45))); },
+        [&](Probe *p) { p->setPosition(Vector(uniform(-10, 100), uniform(-10, 45))); },
+        [&](Probe *p) { p->setActive(!p->isActive()); },
+        [&](Probe *p) { p->setVisible(!p->isVisible()); },
+        [&](Probe *p) { p->setAltitude(pick(7) - 1); },
+        [&](Probe *p) { p->setSolidness(nv::Solidness(pick(4))); },
+        [&](Probe *p) { p->setType(types[pick(4)]); },
+        [&](Probe *p) { p->setBox(Box(Vector(uniform(-3, 0), uniform(-3, 0)), uniform(0, 25), uniform(0, 9))); },
+        [&](Probe *p) { p->setVelocity(Vector(uniform(-3, 3), uniform(-3, 3))); },
+        [&](Probe *) { if (pick(10) == 0) world().setBoundary(boundaries[pick(4)]); },
+        [&](Probe *p) { world().setViewFollowing(pick(2) == 0 ? p : nullptr); },
+        [&](Probe *p) { p->registerInterest(types[pick(4)]); },
+        [&](Probe *p) { p->unregisterInterest(types[pick(4)]); },
+    };
+    // clang-format on
+    for (int step = 0; step < 4000; step++) {
+        int op = pick(static_cast<int>(operations.size()));
+        Probe *p = nullptr;
+        if (!Probe::live().empty()) {
+            p = *std::next(Probe::live().begin(), pick(static_cast<int>(Probe::live().size())));
         }
-        ASSERT_TRUE(invariantsHold()) << "after operation " << step << " (" << what << ")";
+        operations[p == nullptr ? 0 : static_cast<std::size_t>(op)](p);
+        ASSERT_TRUE(holds()) << "after operation " << step << " (" << op << ")";
     }
     world().update();
-    EXPECT_TRUE(invariantsHold());
+    EXPECT_TRUE(holds());
 }
 
-TEST_F(WorldInvariantTest, MovesAcrossCellBordersKeepTheGridExact) {
+TEST_F(WorldInvariant, MovesAcrossCellBordersKeepTheGridExact) {
     auto *p = new Probe(0, 0);
     p->setBox(Box(Vector(0, 0), 20, 8));
     for (float x = -21; x <= 101; x += 0.5f) {
         for (float y = -9; y <= 33; y += 4) {
             world().moveObject(p, Vector(x, y));
-            ASSERT_TRUE(invariantsHold()) << "at " << x << "," << y;
+            ASSERT_TRUE(holds()) << "at " << x << "," << y;
         }
     }
 }
+
+} // namespace

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/Config.h"
+#include "core/EventStep.h"
+#include "core/GameManager.h"
+#include "core/LogManager.h"
+#include "support/TestSupport.h"
+#include "world/Object.h"
+#include "world/WorldManager.h"
+
+namespace core_test {
+
+/// An object that records the types and step counts it receives and can run an action in its handler.
+class Recorder : public nv::Object {
+public:
+    int eventHandler(const nv::Event *p_e) override {
+        received.push_back(p_e->getType());
+        if (p_e->getType() == nv::STEP_EVENT) {
+            steps.push_back(static_cast<const nv::EventStep *>(p_e)->getStepCount());
+        }
+        if (on_event) {
+            on_event(p_e);
+        }
+        return 1;
+    }
+    std::vector<std::string> received;
+    std::vector<int> steps;
+    std::function<void(const nv::Event *)> on_event;
+};
+
+/// Puts the game, world and log managers and the configuration back to their first-use state.
+inline void resetCore() {
+    nv::GameManager &game_manager = nv::GameManager::getInstance();
+    nv_test::stopIfStarted(game_manager);
+    nv_test::stopIfStarted(nv::WorldManager::getInstance());
+    game_manager.setGameOver(false);
+    game_manager.setFrameTime(nv::FRAME_TIME_DEFAULT);
+    nv_test::stopIfStarted(nv::LogManager::getInstance());
+    nv::LogManager::getInstance().setFlush(false);
+    nv::Config::getInstance().reset();
+    nv::match("reset:", "");
+}
+
+/// The core's fixture: fresh singletons, a started world for objects, and a private folder for files.
+class CoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetCore();
+        nv::WorldManager::getInstance().startUp();
+    }
+    void TearDown() override { resetCore(); }
+    /// The log's text after stopping it.
+    std::string stopLog() {
+        nv::LogManager::getInstance().shutDown();
+        return nv_test::fileText(log_path);
+    }
+
+    nv_test::TempDir dir{"nv-core"};
+    std::string log_path = dir.file("test.log");
+    nv_test::ScopedEnv log_env{"NORVANTIS_LOG", log_path};
+    nv::GameManager &game_manager = nv::GameManager::getInstance();
+    nv::LogManager &log_manager = nv::LogManager::getInstance();
+};
+
+} // namespace core_test

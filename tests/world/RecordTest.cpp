@@ -1,0 +1,199 @@
+#include <climits>
+
+#include "RecordTestSupport.h"
+#include "WorldTestSupport.h"
+#include "display/Sprite.h"
+#include "resources/ResourceManager.h"
+
+using nv::Box;
+using nv::Vector;
+using record_test::Bytes;
+using record_test::reach;
+using record_test::registeredTypes;
+using record_test::streamOf;
+using record_test::worldConsistent;
+using world_test::Probe;
+
+namespace {
+
+class Record : public world_test::WorldTest {
+protected:
+    void SetUp() override {
+        WorldTest::SetUp();
+        nv::ResourceManager &rm = nv::ResourceManager::getInstance();
+        nv_test::stopIfStarted(rm);
+        ASSERT_EQ(rm.startUp(), 0);
+        ASSERT_EQ(rm.loadSprite(std::string(NV_SOURCE_DIR) + "/sprites/guard-spr.txt", "guard"), 0);
+        ASSERT_EQ(rm.loadSprite(std::string(NV_SOURCE_DIR) + "/sprites/player-spr.txt", "player"), 0);
+        log->mark();
+    }
+    void TearDown() override {
+        WorldTest::TearDown();
+        nv::ResourceManager::getInstance().shutDown();
+    }
+};
+
+// What serialize writes: the record of a new object and of changes, in record order, not bit order.
+TEST_F(Record, WrittenRecordsAreByteExact) {
+    struct Case {
+        const char *name;
+        std::function<void(Probe *)> before;
+        unsigned int attributes;
+        std::function<Bytes(Probe *)> expected;
+        unsigned int modified_after;
+    };
+    const auto skip = [](Probe *p) {
+        std::stringstream ss;
+        p->serialize(&ss);
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"new object", [](Probe *p) { p->setType("crate"); p->setVelocity(Vector(0, -2)); p->registerInterest("alpha"); }, 0,
+         [](Probe *p) { return Bytes().u32(0x3ffff).i32(p->getId()).u8(1).u8(1).i32(1).text("alpha").box(-0.5f, -0.5f, 0.99f, 0.99f)
+             .vec(1, 1).text("crate").animation("", 0, 0).i32(2).i32(nv::HARD).u8(0).vec(0, -1).f32(2).vec(0, 0)
+             .shape(nv::UNDEFINED_SHAPE, p->getShape().getSize(), nv::WHITE, 255).u8(0).u64(0).u8(0); }, 0},
+        {"unchanged", skip, 0, [](Probe *) { return Bytes().u32(0); }, 0},
+        {"chosen", [](Probe *p) { p->setPosition(Vector(3, 4)); }, nv::POSITION, [](Probe *) { return Bytes().u32(0x20).vec(3, 4); }, 0x3ffff & ~0x20u},
+        {"changed", [&](Probe *p) { skip(p); p->setPosition(Vector(7, 8)); p->setAltitude(3); }, 0, [](Probe *) { return Bytes().u32(0x120).vec(7, 8).i32(3); }, 0},
+        {"path and motion", [&](Probe *p) { skip(p); p->setVelocity(Vector(0, 1)); p->setPath(nv::Path()); p->setFollowPath(true); }, 0,
+         [](Probe *) { return Bytes().u32(0x19800).vec(0, 1).f32(1).u8(1).u64(0); }, 0},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        auto *p = new Probe();
+        c.before(p);
+        std::stringstream ss;
+        EXPECT_EQ(p->serialize(&ss, c.attributes), 0) << c.name;
+        EXPECT_EQ(ss.str(), c.expected(p).data) << c.name;
+        EXPECT_EQ(p->getModified(), c.modified_after) << c.name;
+    }
+    EXPECT_EQ((new Probe)->serialize(nullptr), -1);
+}
+
+// What deserialize does with a record: the values it applies, its result, and the log lines of refusals.
+TEST_F(Record, ReadRecordsApplyTheirValuesThroughTheSetters) {
+    struct Case {
+        const char *name;
+        std::string bytes;
+        int result;
+        std::function<void(Probe *)> check;
+        std::vector<std::string> lines;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"record order", Bytes().u32(nv::DIRECTION | nv::SPEED | nv::FOLLOW_PATH | nv::PATH).vec(0, 1).f32(2.5f).u8(1).u64(2).vec(5, 1).vec(9, 1).data, 0,
+         [](Probe *p) { EXPECT_EQ(p->getVelocity(), Vector(0, 2.5f)); EXPECT_TRUE(p->getFollowPath());
+             EXPECT_EQ(p->getPath().getNodes(), (std::vector<Vector>{Vector(5, 1), Vector(9, 1)})); EXPECT_EQ(p->getPath().getIndex(), 0); }, {}},
+        {"events replace", Bytes().u32(nv::EVENTS).i32(2).text("gamma").text(nv::STEP_EVENT).data, 0,
+         [](Probe *p) { EXPECT_EQ(registeredTypes(p), (std::vector<std::string>{"gamma", nv::STEP_EVENT})); EXPECT_EQ(reach("alpha"), 0);
+             EXPECT_EQ(reach("gamma") + reach(nv::STEP_EVENT), 2); }, {}},
+        {"refused event", Bytes().u32(nv::EVENTS | nv::ALTITUDE).i32(2).text(nv::COLLISION_EVENT).text("alpha").i32(1).data, 0,
+         [](Probe *p) { EXPECT_EQ(registeredTypes(p), std::vector<std::string>{"alpha"}); EXPECT_EQ(p->getAltitude(), 1); },
+         {"Object::deserialize(): Error! Register interest: nv-collision"}},
+        {"refused values", Bytes().u32(nv::ALTITUDE | nv::SOLIDNESS | nv::NO_SOFT | nv::AVOID_COLLISIONS).i32(9).i32(7).u8(2).u8(1).data, 0,
+         [](Probe *p) { EXPECT_EQ(p->getAltitude(), 2); EXPECT_EQ(p->getSolidness(), nv::HARD); EXPECT_TRUE(p->getNoSoft() && p->getAvoidCollisions()); },
+         {"Object::setAltitude(): Altitude 9 not in range [0,4].  Ignored.", "Object::setSolidness(): Solidness 7 not one of HARD, SOFT or SPECTRAL."}},
+        {"sprite box", Bytes().u32(nv::ANIMATION).animation("player", 0, 2).data, 0,
+         [](Probe *p) { const nv::Sprite *s = nv::ResourceManager::getInstance().getSprite("player"); EXPECT_EQ(p->getAnimation().getSprite(), s);
+             EXPECT_EQ(p->getAnimation().getSlowdownCount(), 2); EXPECT_EQ(p->getBox().getHorizontal(), float(s->getWidth())); }, {}},
+        {"unknown sprite", Bytes().u32(nv::ANIMATION).animation("nosuch", 3, 0).data, 0,
+         [](Probe *p) { EXPECT_EQ(p->getAnimation().getSprite(), nullptr); EXPECT_EQ(p->getAnimation().getName(), "nosuch"); },
+         {"Object::setSprite(): Warning! Sprite 'nosuch' not found"}},
+        {"impossible type", Bytes().u32(nv::TYPE | nv::ALTITUDE).u64(1ull << 62).data + "abcd", -1,
+         [](Probe *p) { EXPECT_EQ(p->getType(), "(Undefined)"); }, {"Object::deserialize(): Error! Cannot allocate 2147483647 bytes."}},
+        {"short type", Bytes().u32(nv::TYPE).u64(6).data + "crat", -1, [](Probe *p) { EXPECT_EQ(p->getType(), "(Undefined)"); },
+         {"Object::deserialize(): Error! Cannot allocate 6 bytes."}},
+        {"impossible event", Bytes().u32(nv::EVENTS | nv::POSITION).i32(2).text("alpha").u64(1000000000000ull).vec(9, 9).data, -1,
+         [](Probe *p) { EXPECT_EQ(registeredTypes(p), std::vector<std::string>{"alpha"}); EXPECT_EQ(p->getPosition(), Vector(1, 1)); },
+         {"Object::deserialize(): Error! Cannot allocate 2147483647 bytes.", "Object::deserialize(): Error! Stream fail."}},
+        {"impossible name", Bytes().u32(nv::ANIMATION | nv::ALTITUDE).u64(~0ull).i32(0).i32(0).i32(3).data, -1,
+         [](Probe *p) { EXPECT_EQ(p->getAltitude(), 2); }, {"Animation::deserialize(): Error! Cannot allocate", "Object::deserialize(): Error! Stream fail."}},
+        {"truncated", Bytes().u32(nv::POSITION | nv::ALTITUDE).vec(7, 3).i32(4).data.substr(0, 14), -1,
+         [](Probe *p) { EXPECT_EQ(p->getPosition(), Vector(7, 3)); EXPECT_EQ(p->getAltitude(), 2); }, {"Object::deserialize(): Error! Stream eof."}},
+        {"huge event count", Bytes().u32(nv::EVENTS).i32(INT_MAX).text("a").text("b").data, -1,
+         [](Probe *p) { EXPECT_EQ(registeredTypes(p), (std::vector<std::string>{"a", "b"})); }, {}},
+    };
+    // clang-format on
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        world_test::resetWorld();
+        log->mark();
+        auto *p = new Probe();
+        p->registerInterest("alpha");
+        std::stringstream ss = streamOf(c.bytes);
+        EXPECT_EQ(p->deserialize(&ss), c.result);
+        c.check(p);
+        EXPECT_EQ(p->isModified(), std::string(c.name).find(" type") != std::string::npos) << "cleared unless cut short";
+        EXPECT_TRUE(worldConsistent({p}));
+        for (const std::string &line : c.lines) {
+            EXPECT_EQ(log->count(line), 1) << line;
+        }
+    }
+}
+
+TEST_F(Record, ObjectsSurviveARoundTripIntoAFreshObjectOrThemselves) {
+    auto *src = new Probe(30.5f, 12.25f, nv::SOFT);
+    src->setType("crate");
+    src->setSprite("guard");
+    nv::Animation animation = src->getAnimation();
+    animation.setIndex(1);
+    animation.setSlowdownCount(-1);
+    src->setAnimation(animation, false);
+    src->setBox(Box(Vector(-2.0f, -1.0f), 5.0f, 3.0f));
+    src->setAltitude(3);
+    src->setNoSoft(true);
+    src->setVelocity(Vector(1.5f, -2.0f));
+    src->setAcceleration(Vector(0.25f, -0.125f));
+    nv::Shape shape;
+    shape.setType(nv::SQUARE);
+    shape.setSize(7.5f);
+    shape.setColor(nv::RED);
+    shape.setAlpha(100);
+    src->setShape(shape);
+    nv::Path path;
+    path.setNodes({Vector(31, 12), Vector(33, 12)});
+    path.advance();
+    src->setPath(path);
+    src->setFollowPath(true);
+    src->setAvoidCollisions(true);
+    src->registerInterest("alpha");
+    src->registerInterest(nv::STEP_EVENT);
+    auto *hidden = new Probe(12, 6, nv::SPECTRAL);
+    hidden->setVisible(false);
+    hidden->setActive(false);
+    for (Probe *from : {src, hidden}) {
+        std::stringstream ss;
+        ASSERT_EQ(from->serialize(&ss, 0x3ffff), 0);
+        const std::string record = ss.str();
+        for (Probe *dst : {new Probe(60, 20), from}) {
+            std::stringstream in = streamOf(record);
+            ASSERT_EQ(dst->deserialize(&in), 0);
+            EXPECT_EQ(in.peek(), std::char_traits<char>::eof());
+            std::stringstream again;
+            dst->serialize(&again, 0x3ffff);
+            EXPECT_EQ(again.str(), record) << "the same record from the copy";
+            EXPECT_EQ(dst->getAnimation().getSprite(), from->getAnimation().getSprite());
+            EXPECT_EQ(record_test::cellsHolding(dst), record_test::cellsHolding(from));
+            EXPECT_FALSE(dst->isModified());
+        }
+    }
+    EXPECT_EQ(reach("alpha"), 2);
+    EXPECT_EQ(graph().visibleObjects(3).getCount(), 2);
+    std::vector<nv::Object *> all(Probe::live().begin(), Probe::live().end());
+    EXPECT_TRUE(worldConsistent(all));
+}
+
+TEST_F(Record, ReadIdRaisesTheNextIdButNeverLowersIt) {
+    auto *a = new Probe();
+    const int base = a->getId();
+    std::stringstream ss = streamOf(Bytes().u32(nv::ID).i32(base + 39).data);
+    EXPECT_EQ(a->deserialize(&ss), 0);
+    EXPECT_EQ(a->getId(), base + 39);
+    EXPECT_EQ((new Probe())->getId(), base + 40);
+    std::stringstream low = streamOf(Bytes().u32(nv::ID).i32(base).data);
+    EXPECT_EQ(a->deserialize(&low), 0);
+    EXPECT_EQ(a->getId(), base);
+    EXPECT_EQ((new Probe())->getId(), base + 41);
+}
+
+} // namespace

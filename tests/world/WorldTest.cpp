@@ -1,0 +1,661 @@
+#include <cmath>
+#include <stdexcept>
+
+#include "RecordTestSupport.h"
+#include "WorldTestSupport.h"
+#include "display/ViewObject.h"
+#include "path/EventPath.h"
+#include "path/PathFind.h"
+#include "path/PathManager.h"
+#include "world/ObjectListIterator.h"
+#include "world/utility.h"
+
+using nv::Box;
+using nv::Vector;
+using world_test::Probe;
+
+namespace {
+
+class World : public world_test::WorldTest {};
+
+nv::Path pathThrough(std::vector<Vector> nodes) {
+    nv::Path path;
+    path.setNodes(nodes);
+    return path;
+}
+
+TEST_F(World, NewObjectsTakeTheNextIdAndTheDefaults) {
+    auto *p = new nv::Object();
+    EXPECT_EQ((new Probe())->getId(), p->getId() + 1);
+    EXPECT_EQ(p->getType(), "(Undefined)");
+    EXPECT_TRUE(p->isActive() && p->isVisible() && p->isModified());
+    EXPECT_EQ(p->getBox(), Box(Vector(-0.5f, -0.5f), 0.99f, 0.99f));
+    EXPECT_EQ(p->getPosition(), Vector(1, 1));
+    EXPECT_EQ(p->getVelocity() + p->getAcceleration(), Vector(0, 0));
+    EXPECT_EQ(p->getAltitude(), 2);
+    EXPECT_EQ(p->getSolidness(), nv::HARD);
+    EXPECT_FALSE(p->getNoSoft() || p->getAvoidCollisions() || p->getFollowPath());
+    EXPECT_EQ(p->getShape().getType(), nv::UNDEFINED_SHAPE);
+    EXPECT_EQ(p->getModified(), 0x3ffffu);
+    EXPECT_TRUE(world().getAllObjects().contains(p));
+}
+
+TEST_F(World, SettersMarkTheirBitsAndRefuseBadValuesWithTheirMessage) {
+    auto *p = new Probe();
+    // clang-format off
+    const std::vector<std::pair<std::function<int()>, unsigned int>> cases = {
+        {[p] { p->setType("thing"); return 0; }, nv::TYPE}, {[p] { return p->setPosition(Vector(3, 4)); }, nv::POSITION},
+        {[p] { return p->setSolidness(nv::SOFT); }, nv::SOLIDNESS}, {[p] { p->setAvoidCollisions(true); return 0; }, nv::AVOID_COLLISIONS},
+        {[p] { return p->setAltitude(4); }, nv::ALTITUDE}, {[p] { p->setVelocity(Vector(1, 0)); return 0; }, nv::SPEED | nv::DIRECTION},
+        {[p] { p->setAcceleration(Vector(0, 1)); return 0; }, nv::ACCELERATION}, {[p] { return p->setActive(false); }, nv::ACTIVE},
+        {[p] { return p->setVisible(false); }, nv::VISIBLE}, {[p] { return p->setBox(Box(Vector(), 2, 2)); }, nv::BOX},
+        {[p] { p->setShape(nv::Shape()); return 0; }, nv::SHAPE}, {[p] { p->setPath(nv::Path()); return 0; }, nv::PATH},
+        {[p] { p->setFollowPath(false); return 0; }, nv::FOLLOW_PATH}, {[p] { return p->registerInterest("x"); }, nv::EVENTS},
+        {[p] { p->setNoSoft(true); return 0; }, nv::NO_SOFT}, {[p] { return p->setActive(false); }, 0},
+        {[p] { return p->setPosition(p->getPosition()) + p->setAltitude(4) + p->setBox(p->getBox()) + p->setSolidness(nv::SOFT); }, 0},
+        {[p] { return p->setAltitude(5) + p->setAltitude(-1); }, 0}, {[p] { return p->setSolidness(nv::Solidness(3)); }, 0},
+    };
+    // clang-format on
+    for (std::size_t i = 0; i < cases.size(); i++) {
+        p->setModified(0);
+        EXPECT_EQ(cases[i].first(), i < cases.size() - 2 ? 0 : i == cases.size() - 2 ? -2 : -1) << i;
+        EXPECT_EQ(p->getModified(), cases[i].second) << i;
+    }
+    EXPECT_EQ(log->count("Object::setAltitude(): Altitude 5 not in range [0,4].  Ignored."), 1);
+    EXPECT_EQ(log->count("Object::setAltitude(): Altitude -1 not in range [0,4].  Ignored."), 1);
+    EXPECT_EQ(log->count("Object::setSolidness(): Solidness 3 not one of HARD, SOFT or SPECTRAL."), 1);
+    EXPECT_EQ(p->getAltitude(), 4);
+    EXPECT_EQ(nv::solidnessToString(nv::SPECTRAL) + nv::solidnessToString(nv::Solidness(7)), "spectralundefined");
+}
+
+TEST_F(World, VelocitySplitsIntoSpeedAndDirection) {
+    auto *p = new Probe();
+    p->setVelocity(Vector(0, -2));
+    EXPECT_EQ(p->getSpeed(), 2.0f);
+    EXPECT_EQ(p->getDirection(), Vector(0, -1));
+    EXPECT_EQ(p->predictPosition(), Vector(1, -1));
+    p->setDirection(Vector(3, 4));
+    EXPECT_EQ(p->getDirection(), Vector(0.6f, 0.8f));
+    p->setVelocity(Vector(1, 0));
+    p->setAcceleration(Vector(0, 1));
+    p->applyAcceleration();
+    EXPECT_FLOAT_EQ(p->getVelocity().getX() * p->getVelocity().getY(), 1.0f);
+}
+
+TEST_F(World, InterestsGoToTheOwningManagerUpToOneHundredAndLeaveWithTheObject) {
+    auto *p = new Probe();
+    for (const std::string &type :
+         {nv::STEP_EVENT, nv::KEYBOARD_EVENT, nv::MOUSE_EVENT, nv::NETWORK_EVENT, std::string("escape")}) {
+        ASSERT_EQ(p->registerInterest(type), 0);
+        ASSERT_EQ(p->registerInterest(type), 0);
+        EXPECT_EQ(record_test::reach(type), 1) << type;
+    }
+    EXPECT_EQ(p->getEventCount(), 5);
+    for (const std::string &type : {nv::COLLISION_EVENT, nv::OUT_EVENT}) {
+        EXPECT_EQ(p->registerInterest(type), -1);
+        EXPECT_EQ(log->count("WorldManager::isValid(): Event " + type + " handled automatically."), 1);
+    }
+    for (int i = 5; i < nv::MAX_OBJ_EVENTS; i++) {
+        ASSERT_EQ(p->registerInterest("type-" + std::to_string(i)), 0);
+    }
+    EXPECT_EQ(p->registerInterest("one-more"), -1);
+    EXPECT_EQ(log->count("Object::registerInterest(): maximum (100) reached, cannot register for event 'one-more'"), 1);
+    ASSERT_EQ(p->unregisterInterest("type-50"), 0);
+    EXPECT_EQ(p->registerInterest("one-more"), 0);
+    EXPECT_EQ(record_test::reach("type-50") + record_test::reach("one-more"), 1);
+    EXPECT_EQ(p->unregisterInterest("never"), -1);
+    EXPECT_EQ(log->count("Object::unregisterInterest(): event 'never' not previously registered"), 1);
+    world().markForDelete(p);
+    world().update();
+    for (const std::string &type : {nv::STEP_EVENT, nv::KEYBOARD_EVENT, nv::NETWORK_EVENT, std::string("escape")}) {
+        EXPECT_EQ(record_test::reach(type), 0) << type;
+    }
+}
+
+TEST_F(World, PathIsWalkedNodeByNodeSnappingWithinThreeQuartersOfTheSpeed) {
+    auto *p = new Probe(1, 1, nv::SPECTRAL);
+    p->setSpeed(1);
+    p->setPath(pathThrough({Vector(5, 1), Vector(9, 1)}));
+    p->setFollowPath(true);
+    std::vector<float> xs;
+    for (int step = 0; step < 10; step++) {
+        world().update();
+        xs.push_back(p->getPosition().getX());
+    }
+    EXPECT_EQ(xs, (std::vector<float>{2, 3, 4, 5, 6, 7, 8, 9, 9, 9}));
+    EXPECT_EQ(p->getDirection(), Vector(0, 0));
+    EXPECT_FALSE(p->getFollowPath());
+    p->setSpeed(2);
+    p->setPath(pathThrough({Vector(10.4f, 1), Vector(10.4f, 9)}));
+    p->setFollowPath(true);
+    p->followPathStep();
+    EXPECT_EQ(p->getPosition(), Vector(10.4f, 1)) << "1.4 away is within 1.5";
+    EXPECT_EQ(p->getDirection(), Vector(0, 1));
+}
+
+TEST_F(World, PathEventsEndTheSearchAndAFoundPathIsFollowed) {
+    for (const int result : {nv::PATH_FOUND, nv::PATH_NONE, -1}) {
+        auto *p = new Probe(1, 1);
+        auto search = std::make_unique<nv::PathFind>(p, 1, 1, 5, 1);
+        nv::PathFind *p_search = search.get();
+        ASSERT_EQ(nv::PathManager::getInstance().addPath(p_search), 0);
+        p->setPathSearch(std::move(search));
+        if (result == -1) {
+            world().markForDelete(p);
+            world().update();
+        } else {
+            nv::EventPath event(result, pathThrough({Vector(3, 1), Vector(5, 1)}));
+            EXPECT_EQ(p->eventHandler(&event), 1);
+            EXPECT_EQ(p->getFollowPath(), result == nv::PATH_FOUND);
+            EXPECT_EQ(p->getDirection(), result == nv::PATH_FOUND ? Vector(1, 0) : Vector());
+            EXPECT_EQ(p->getPathSearch(), nullptr);
+        }
+        EXPECT_FALSE(nv::PathManager::getInstance().holds(p_search)) << result;
+    }
+    nv::Event fake;
+    fake.setType(nv::PATH_EVENT);
+    EXPECT_EQ((new nv::Object)->eventHandler(&fake), 0);
+    EXPECT_EQ(log->count("Object::eventHandler(): Error! Dynamic cast to EventPath failed."), 1);
+}
+
+TEST_F(World, ObjectBuiltWhileTheWorldIsStoppedStaysOutsideEveryList) {
+    world().shutDown();
+    log->mark();
+    auto outsider = std::make_unique<Probe>();
+    EXPECT_EQ(
+        log->count("WorldManager::insertObject(): Warning! Not adding Object " + std::to_string(outsider->getId())), 1);
+    EXPECT_EQ(log->count("                              because WorldManager not started."), 1);
+    EXPECT_EQ(log->count("Object::Object(): Error! Unable to add"), 1);
+    world_test::resetWorld();
+    outsider->setActive(false);
+    outsider->setActive(true);
+    outsider->setVisible(false);
+    outsider->setBox(Box(Vector(0, 0), 3, 3));
+    EXPECT_FALSE(world().getAllObjects(true).contains(outsider.get()));
+    EXPECT_EQ(world().setViewFollowing(outsider.get()), -1);
+    EXPECT_TRUE(world().getCollisions(outsider.get(), outsider->getPosition()).isEmpty());
+}
+
+TEST_F(World, SolidnessRulesDecideEventsAndMoves) {
+    struct Row {
+        nv::Solidness mover;
+        bool no_soft;
+        nv::Solidness obstacle;
+        bool events, moves;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {nv::HARD, false, nv::HARD, true, false}, {nv::HARD, false, nv::SOFT, true, true}, {nv::HARD, true, nv::HARD, true, false},
+        {nv::HARD, true, nv::SOFT, true, false}, {nv::SOFT, false, nv::HARD, true, true}, {nv::SOFT, false, nv::SOFT, true, true},
+        {nv::SOFT, true, nv::HARD, true, true}, {nv::SOFT, true, nv::SOFT, true, false}, {nv::SPECTRAL, false, nv::HARD, false, true},
+        {nv::SPECTRAL, true, nv::SOFT, false, true}, {nv::HARD, false, nv::SPECTRAL, false, true},
+    };
+    // clang-format on
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::to_string(row.mover) + (row.no_soft ? "+no_soft onto " : " onto ") +
+                     std::to_string(row.obstacle));
+        world_test::resetWorld();
+        auto *mover = new Probe(10, 10, row.mover);
+        mover->setNoSoft(row.no_soft);
+        auto *obstacle = new Probe(12, 10, row.obstacle);
+        EXPECT_EQ(world().moveObject(mover, Vector(12, 10)), row.moves ? 0 : -1);
+        EXPECT_EQ(mover->getPosition(), row.moves ? Vector(12, 10) : Vector(10, 10));
+        EXPECT_EQ(mover->count(nv::COLLISION_EVENT) + obstacle->count(nv::COLLISION_EVENT), row.events ? 2 : 0);
+        for (Probe *p : {mover, obstacle}) {
+            for (const nv::EventCollision &c : p->collisions) {
+                EXPECT_TRUE(c.getObject1() == mover && c.getObject2() == obstacle && c.getPosition() == Vector(12, 10));
+            }
+        }
+    }
+    auto *sleeper = new Probe(40, 10);
+    sleeper->setActive(false);
+    EXPECT_EQ(world().moveObject(new Probe(39, 10), Vector(40, 10)), 0);
+    EXPECT_EQ(sleeper->count(nv::COLLISION_EVENT), 0);
+}
+
+TEST_F(World, EveryObstacleGetsItsPairOfEventsEvenWhenHandlersMoveOthers) {
+    auto *mover = new Probe(10, 10);
+    auto *hard = new Probe(11.6f, 10);
+    auto *soft = new Probe(12.4f, 10, nv::SOFT);
+    auto *bystander = new Probe(30, 10);
+    auto *fourth = new Probe(40, 10);
+    hard->on_event = [&](const nv::Event *) { world().moveObject(bystander, Vector(40, 10)); };
+    EXPECT_EQ(world().moveObject(mover, Vector(12, 10)), -1);
+    EXPECT_EQ(mover->count(nv::COLLISION_EVENT), 2);
+    EXPECT_EQ(hard->count(nv::COLLISION_EVENT) + soft->count(nv::COLLISION_EVENT) + fourth->count(nv::COLLISION_EVENT),
+              3);
+    EXPECT_EQ(mover->getPosition(), Vector(10, 10));
+}
+
+TEST_F(World, OutEventOnLeavingTheBoundaryOnly) {
+    auto *p = new Probe(78, 10, nv::SPECTRAL);
+    // clang-format off
+    const std::pair<Vector, int> moves[] = {{Vector(80, 10), 0}, {Vector(85, 10), 1}, {Vector(90, 10), 1},
+        {Vector(-50, 10), 1}, {Vector(40, 10), 1}, {Vector(40, 30), 2}};
+    // clang-format on
+    for (const auto &[where, outs] : moves) {
+        EXPECT_EQ(world().moveObject(p, where), 0);
+        EXPECT_EQ(p->count(nv::OUT_EVENT), outs) << where.toString();
+    }
+    auto *q = new Probe(79, 10);
+    q->setVelocity(Vector(1, 0));
+    for (int i = 0; i < 6; i++) {
+        world().update();
+    }
+    EXPECT_EQ(q->count(nv::OUT_EVENT), 1);
+}
+
+TEST_F(World, NormalNamesTheTouchedSideAndAvoidingSlidesAlongWalls) {
+    auto *obstacle = new Probe(10, 10);
+    // clang-format off
+    const Vector cases[][3] = {{Vector(8, 10), Vector(1.5f, 0), Vector(-1, 0)}, {Vector(12, 10), Vector(-1.5f, 0), Vector(1, 0)},
+        {Vector(10, 8), Vector(0, 1.5f), Vector(0, -1)}, {Vector(10, 12), Vector(0, -1.5f), Vector(0, 1)},
+        {Vector(8, 8), Vector(1.5f, 1.5f), Vector(-1, -1)}, {Vector(40, 10), Vector(), Vector()}};
+    // clang-format on
+    for (const auto &c : cases) {
+        auto *mover = new Probe(c[0].getX(), c[0].getY(), nv::SPECTRAL);
+        mover->setVelocity(c[1]);
+        EXPECT_EQ(nv::getNormal(mover, obstacle), c[2]) << c[0].toString();
+    }
+    world_test::resetWorld();
+    for (int x = 3; x <= 12; x++) {
+        new Probe(static_cast<float>(x), 6);
+    }
+    auto *mover = new Probe(6, 5);
+    mover->setVelocity(Vector(0.5f, 1));
+    mover->setAvoidCollisions(true);
+    const Vector direction = mover->getDirection();
+    EXPECT_EQ(world().moveObject(mover, Vector(6.5f, 6)), 0);
+    EXPECT_EQ(mover->getPosition(), Vector(6.0f + std::sqrt(1.25f), 5));
+    EXPECT_EQ(mover->getDirection(), direction) << "only this step's destination changes";
+    auto *block = new Probe(8.5f, 5);
+    EXPECT_EQ(world().moveObject(mover, mover->getPosition() + Vector(0.5f, 1)), -1);
+    EXPECT_EQ(mover->count(nv::COLLISION_EVENT) + block->count(nv::COLLISION_EVENT), 0);
+}
+
+TEST_F(World, StartAndStopResetTheWorldAndDeleteEveryObject) {
+    EXPECT_EQ(world().startUp(), -1);
+    EXPECT_EQ(log->count("WorldManager::startup(): Warning! WorldManager already started."), 1);
+    auto *a = new Probe();
+    auto *b = new Probe();
+    b->setActive(false);
+    const std::vector<int> ids = {a->getId(), b->getId()};
+    world().shutDown();
+    EXPECT_EQ(Probe::destroyed(), ids);
+    EXPECT_EQ(log->count("WorldManager::shutDown(): Successfully stopped."), 1);
+    world().setBoundary(Box(Vector(0, 0), 40, 40));
+    ASSERT_EQ(world().startUp(), 0);
+    EXPECT_EQ(log->count("WorldManager::startUp(): successfully started."), 1);
+    EXPECT_EQ(world().getBoundary(), Box());
+    EXPECT_EQ(world().getView(), Box());
+    EXPECT_EQ(world().getViewSlack(), Vector());
+    EXPECT_TRUE(world().getAllObjects(true).isEmpty());
+}
+
+TEST_F(World, UpdateMovesThenDeletesTheMarkedOnceInMarkingOrder) {
+    auto *a = new Probe(5, 5);
+    auto *b = new Probe(10, 10);
+    auto *c = new Probe(20, 5);
+    auto *d = new Probe(30, 5);
+    d->setActive(false);
+    EXPECT_EQ(world().getAllObjects(true)[3], d) << "inactive objects come after the active ones";
+    for (Probe *p : {a, c, d}) {
+        p->setVelocity(Vector(1, 0));
+    }
+    c->setAcceleration(Vector(0, 1));
+    Vector last;
+    a->on_destroy = [&] {
+        last = a->getPosition();
+        world().markForDelete(b);
+        world().markForDelete(c);
+    };
+    Probe *child = nullptr;
+    a->registerInterest("spawn");
+    a->on_event = [&](const nv::Event *) {
+        child = new Probe(50, 5);
+        child->setVelocity(Vector(0, 1));
+    };
+    EXPECT_EQ(world().markForDelete(a), 0);
+    EXPECT_EQ(world().markForDelete(c), 0);
+    EXPECT_EQ(world().markForDelete(a), 0);
+    EXPECT_EQ(world().markForDelete(nullptr), -1);
+    EXPECT_EQ(log->count("WorldManager::markForDelete(): Error! unable to add Object"), 1);
+    record_test::reach("spawn");
+    const std::vector<int> expected = {a->getId(), c->getId(), b->getId()};
+    world().update();
+    EXPECT_EQ(Probe::destroyed(), expected);
+    EXPECT_EQ(last, Vector(6, 5)) << "a marked object still moves in its last step";
+    EXPECT_EQ(child->getPosition(), Vector(50, 6)) << "made before the step, it moves in it";
+    EXPECT_EQ(d->getPosition(), Vector(30, 5));
+    auto *e = new Probe(60, 5, nv::SPECTRAL);
+    e->setAcceleration(Vector(1, 0));
+    world().update();
+    EXPECT_EQ(e->getPosition(), Vector(60, 5)) << "acceleration comes after the move";
+    world().update();
+    EXPECT_EQ(e->getPosition(), Vector(61, 5));
+}
+
+TEST_F(World, ObjectsMadeDuringAStepFirstMoveInTheNext) {
+    auto *spawner = new Probe(10, 10);
+    new Probe(11, 10);
+    spawner->setVelocity(Vector(1, 0));
+    Probe *child = nullptr;
+    spawner->on_event = [&child](const nv::Event *) {
+        if (child == nullptr) {
+            child = new Probe(30, 5);
+            child->setVelocity(Vector(0, 1));
+        }
+    };
+    world().update();
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(child->getPosition(), Vector(30, 5));
+    world().update();
+    EXPECT_EQ(child->getPosition(), Vector(30, 6));
+}
+
+TEST_F(World, EventTypesTheWorldRefuses) {
+    // clang-format off
+    const std::pair<std::string, const char *> cases[] = {{nv::STEP_EVENT, "WorldManager does not handle nv-step"},
+        {nv::KEYBOARD_EVENT, "does not handle nv-keyboard"}, {nv::MOUSE_EVENT, "does not handle nv-mouse"},
+        {nv::OUT_EVENT, "Event nv-out handled automatically."}, {nv::PATH_EVENT, nullptr}, {"nv-view", nullptr}, {"guard", nullptr}};
+    // clang-format on
+    for (const auto &[type, message] : cases) {
+        log->mark();
+        EXPECT_EQ(world().isValid(type), message == nullptr) << type;
+        EXPECT_EQ(log->count(message != nullptr ? message : "isValid"), message != nullptr ? 1 : 0) << type;
+    }
+}
+
+class HudProbe : public nv::ViewObject {
+public:
+    int draw() override { return ++draws; }
+    int draws = 0;
+};
+
+TEST_F(World, DrawsVisibleObjectsInTheViewAltitudeByAltitude) {
+    std::vector<Probe *> p;
+    for (float x : {5.0f, 6.0f, 7.0f, 8.0f, 9.0f, 200.0f, 80.4f}) {
+        p.push_back(new Probe(x, x == 80.4f ? 24.4f : 5));
+    }
+    p[0]->setAltitude(4);
+    p[1]->setAltitude(0);
+    p[4]->setVisible(false);
+    auto *hud = new HudProbe();
+    hud->setPosition(Vector(500, 500));
+    world().draw();
+    EXPECT_EQ(Probe::drawn(),
+              (std::vector<int>{p[1]->getId(), p[2]->getId(), p[3]->getId(), p[6]->getId(), p[0]->getId()}));
+    EXPECT_EQ(hud->draws, 1) << "view objects are drawn wherever they are";
+}
+
+TEST_F(World, ViewIsClampedToTheBoundaryAndFollowsPastTheSlack) {
+    for (const Vector &where : {Vector(0, 0), Vector(40, 12), Vector(79, 23), Vector(-10, 100)}) {
+        world().setViewPosition(where);
+        EXPECT_EQ(world().getView().getCorner(), Vector(0, 0)) << where.toString();
+    }
+    world().setBoundary(Box(Vector(0, 0), 200, 50));
+    // clang-format off
+    const Vector clamp[][2] = {{Vector(100, 25), Vector(60, 13)}, {Vector(190, 49), Vector(120, 26)}, {Vector(3, 3), Vector(0, 0)}};
+    // clang-format on
+    for (const auto &c : clamp) {
+        world().setViewPosition(c[0]);
+        EXPECT_EQ(world().getView().getCorner(), c[1]);
+    }
+    auto *p = new Probe(100, 25, nv::SPECTRAL);
+    ASSERT_EQ(world().setViewFollowing(p), 0);
+    EXPECT_EQ(world().getView().getCorner(), Vector(60, 13));
+    world().moveObject(p, Vector(101, 27));
+    EXPECT_EQ(world().getView().getCorner(), Vector(61, 15)) << "no slack keeps it centred";
+    world().setViewSlack(Vector(1.0f / 3.0f, 1.0f / 3.0f));
+    world().setViewPosition(Vector(40, 12));
+    world().moveObject(p, Vector(40, 12));
+    for (float x = 40; x < 53; x += 0.5f) {
+        world().moveObject(p, Vector(x, 12));
+        EXPECT_EQ(world().getView().getCorner().getX(), 0.0f) << "x = " << x;
+    }
+    world().moveObject(p, Vector(54, 12));
+    EXPECT_NEAR(world().getView().getCorner().getX(), 54.0f - (40.0f + 80.0f / 6.0f), 1e-4);
+    for (float x = 54; x <= 260; x += 1) {
+        world().moveObject(p, Vector(x, 12));
+        ASSERT_LE(world().getView().getCorner().getX(), 120.0f);
+    }
+    world().moveObject(p, Vector(170, 12));
+    EXPECT_EQ(world().getView().getCorner().getX(), 120.0f);
+    world().moveObject(p, Vector(140, 12));
+    EXPECT_NEAR(world().getView().getCorner().getX(), 140.0f - 80.0f / 3.0f, 1e-4);
+    EXPECT_EQ(world().setViewFollowing(reinterpret_cast<nv::Object *>(&log)), -1);
+    EXPECT_EQ(world().getViewFollowing(), p);
+    world().markForDelete(p);
+    world().update();
+    EXPECT_EQ(world().getViewFollowing(), nullptr);
+    world().setViewSlack(Vector(1.5f, 0));
+    EXPECT_EQ(log->count("WorldManager::setViewSlack(): Warning! view slack units out of range [0-1]"), 1);
+    EXPECT_EQ(world().getViewSlack(), Vector(1.5f, 0));
+    world().setViewSlack(Vector(1, 0));
+    EXPECT_EQ(log->count("view slack units out of range"), 1);
+}
+
+TEST_F(World, SceneGraphFailuresAreLoudBeforeGameOverAndQuietAfter) {
+    auto *p = new Probe();
+    p->setType("ghost");
+    auto *sleeper = new Probe();
+    sleeper->setActive(false);
+    EXPECT_TRUE(graph().visibleObjects(5).isEmpty());
+    EXPECT_EQ(log->count("SceneGraph::visibleObjects(): Warning! altitude 5 not in [0,4]."), 1);
+    EXPECT_EQ(graph().updateAltitude(p, 7), -1);
+    EXPECT_EQ(log->count("SceneGraph::updateAltitude(): New altitude 7 not in [0,4]!  No update."), 1);
+    ASSERT_EQ(graph().removeObject(sleeper), 0);
+    EXPECT_EQ(graph().removeObject(sleeper), -1);
+    EXPECT_EQ(log->count("SceneGraph::removeObject(): Error removing Object (id " + std::to_string(sleeper->getId())),
+              1);
+    ASSERT_EQ(graph().insertObject(sleeper), 0);
+    // Take the object out of its visible list behind its back, so the next removals fail.
+    ASSERT_EQ(graph().updateVisible(p, false), 0);
+    for (const bool game_over : {false, true}) {
+        nv::GameManager::getInstance().setGameOver(game_over);
+        log->mark();
+        EXPECT_EQ(graph().updateVisible(p, false), game_over ? 0 : -1);
+        EXPECT_EQ(graph().updateAltitude(p, 3), game_over ? 0 : -1);
+        EXPECT_EQ(graph().updateType(sleeper, "x"), -1);
+        EXPECT_EQ(log->count("SceneGraph::updateVisible(): unable to remove visible object (ghost)"), !game_over);
+        EXPECT_EQ(log->count("SceneGraph::updateAltitude(): remove from old altitude (2) failed!"), !game_over);
+        EXPECT_EQ(log->count("\tObject: type ghost, id " + std::to_string(p->getId())), !game_over);
+        EXPECT_EQ(log->count("SceneGraph::updateType(): Error! Unable to remove Object (" +
+                             std::to_string(sleeper->getId()) + ") type (Undefined)"),
+                  !game_over);
+    }
+    EXPECT_TRUE(graph().visibleObjects(3).contains(p));
+    ASSERT_EQ(p->setAltitude(3), 0);
+    ASSERT_EQ(graph().updateVisible(p, false), 0);
+    nv::GameManager::getInstance().setGameOver(false);
+}
+
+TEST_F(World, BoundaryChangeRebuildsTheGridWithTheObjectsInIt) {
+    EXPECT_EQ(graph().getGrid().getNumCols() * 10 + graph().getGrid().getNumRows(), 43);
+    EXPECT_EQ(world().setBoundary(Box(Vector(0, 0), 80, 24)), 0);
+    EXPECT_EQ(log->count("Scenegraph configuration: GRID"), 0) << "the same boundary does nothing";
+    auto *wall = new Probe(100, 10);
+    wall->setType("wall");
+    auto *mover = new Probe(98, 10);
+    world().setBoundary(Box(Vector(0, 0), 201, 17));
+    EXPECT_EQ(graph().getGrid().getNumCols() * 10 + graph().getGrid().getNumRows(), 113);
+    EXPECT_TRUE(graph().objectsOfType("wall").contains(wall));
+    EXPECT_EQ(world().moveObject(mover, Vector(99.5f, 10)), -1);
+    wall->setPosition(Vector(150, 10));
+    EXPECT_TRUE(world().getCollisions(mover, Vector(99.5f, 10)).isEmpty());
+    EXPECT_TRUE(world().getCollisions(mover, Vector(150, 10)).contains(wall));
+    nv::Config::getInstance().loadConfig("grid_width:10,grid_height:4,");
+    world().setBoundary(Box(Vector(0, 0), 100, 40));
+    EXPECT_EQ(graph().getGrid().getNumCols() * 100 + graph().getGrid().getNumRows(), 1010);
+    nv::Config::getInstance().loadConfig("grid_width:0,grid_height:-3,");
+    world().setBoundary(Box(Vector(0, 0), 80, 24));
+    EXPECT_EQ(graph().getGrid().getCellWidth() * 100 + graph().getGrid().getCellHeight(), 2008);
+    world().setBoundary(Box());
+    EXPECT_EQ(record_test::cellsHolding(new Probe(5, 5)), (std::map<std::pair<int, int>, int>{{{-1, -1}, 1}}));
+    world().setBoundary(Box(Vector(0, 0), 1e30f, 1e30f));
+    EXPECT_FALSE(graph().getGrid().getNumCols() * static_cast<double>(graph().getGrid().getNumRows()) > 1e8);
+}
+
+TEST_F(World, CollisionQueriesFindTouchingNeighboursOnceAndNeverTheAsker) {
+    auto *a = new Probe(19.5f, 4);
+    a->setBox(Box(Vector(-0.5f, -0.5f), 1, 0.99f)); // far edge exactly on the cell border x = 20
+    auto *b = new Probe(20.5f, 4);
+    EXPECT_TRUE(world().getCollisions(a, a->getPosition()).contains(b));
+    EXPECT_TRUE(world().getCollisions(b, b->getPosition()).contains(a));
+    b->setPosition(Vector(20.51f, 4));
+    EXPECT_FALSE(world().getCollisions(a, a->getPosition()).contains(b));
+    auto *big = new Probe(20, 8);
+    big->setBox(Box(Vector(-5, -5), 10, 10));
+    new Probe(20, 8, nv::SPECTRAL);
+    const nv::ObjectList hits = world().getCollisions(a, Vector(19.8f, 7.8f));
+    EXPECT_EQ(hits.getCount(), 1);
+    EXPECT_EQ(hits[0], big);
+    auto *c = new Probe(-10, -10);
+    auto *d = new Probe(-10.5f, -10);
+    EXPECT_TRUE(world().getCollisions(c, c->getPosition()).contains(d)) << "outside the grid";
+    EXPECT_TRUE(world().getCollisions(d, Vector(-10.3f, -10)).contains(c));
+}
+
+TEST_F(World, GridFailuresAreReported) {
+    nv::Grid grid;
+    auto *p = new Probe();
+    EXPECT_EQ(grid.insertObject(p) + grid.removeObject(p) + grid.updatePosition(p, Vector(3, 3)), -3);
+    EXPECT_TRUE(grid.getCollisions(p, Vector(3, 3)).isEmpty());
+    for (const char *op : {"insertObject", "removeObject", "updatePosition", "getCollisions"}) {
+        EXPECT_EQ(log->count(std::string("Grid::") + op + "(): Error! grid is NULL"), 1) << op;
+    }
+    ASSERT_EQ(grid.startUp(), 0);
+    EXPECT_EQ(grid.startUp(), -1);
+    EXPECT_EQ(log->count("Grid::startUp(): Warning! Grid allocated. Not proceeding."), 1);
+    EXPECT_EQ(grid.insertObject(nullptr), -1);
+    EXPECT_TRUE(grid.getCollisions(nullptr, Vector(3, 3)).isEmpty());
+    for (const char *op : {"insertObject", "getCollisions"}) {
+        EXPECT_EQ(log->count(std::string("Grid::") + op + "(): Error! Object is NULL"), 1) << op;
+    }
+    grid.shutDown();
+    grid.shutDown();
+    EXPECT_FALSE(grid.isStarted());
+    p->setPosition(Vector(std::nanf(""), 3));
+    p->setPosition(Vector(1e30f, -1e30f));
+    EXPECT_EQ(record_test::cellsHolding(p), (std::map<std::pair<int, int>, int>{{{-1, -1}, 1}}));
+}
+
+TEST(Geometry, VectorsBoxesAndTheirTexts) {
+    Vector v(3, 4);
+    v.normalize();
+    EXPECT_EQ(v, Vector(0.6f, 0.8f));
+    Vector zero;
+    zero.normalize();
+    EXPECT_EQ(zero, Vector(0, 0));
+    Vector a(1, 2);
+    EXPECT_EQ(a - Vector(0.5f, -4), Vector(0.5f, 6));
+    EXPECT_EQ(&(a += Vector(0.5f, -4)), &a);
+    a.scale(-2);
+    EXPECT_EQ(a, Vector(-3, 4));
+    EXPECT_NE(a, Vector(-3, 4.0001f));
+    EXPECT_EQ(Vector(12, 3.5f).toString() + Vector(-0.25f, 1234567.0f).toString(), "(12,3.5)(-0.25,1.23457e+06)");
+    EXPECT_EQ(Box().toString() + "|" + Box(Vector(0, 0), 3, 1).toString(), "(0,0) h: 0 v: 0|(0,0) h: 3 v: 1");
+    EXPECT_EQ(nv::bitsToString(0x80000001u) + nv::floatToString(0.33333334f),
+              "100000000000000000000000000000010.333333");
+    EXPECT_FLOAT_EQ(nv::distanceBetween(Vector(1, 1), Vector(4, 5)), 5.0f);
+    const Box b(Vector(0, 0), 2, 2);
+    // clang-format off
+    const std::pair<Box, bool> overlaps[] = {{Box(Vector(2, 2), 1, 1), true}, {Box(Vector(2.5f, 0), 1, 1), false},
+        {Box(Vector(0.5f, 0.5f), 0.1f, 0.1f), true}, {Box(Vector(1, 5), 1, 1), false}, {Box(Vector(1, 1), 0, 0), true},
+        {Box(Vector(-1, -1), 1, 1), true}, {Box(Vector(-1.01f, 0), 1, 1), false}};
+    // clang-format on
+    for (const auto &[other, want] : overlaps) {
+        EXPECT_EQ(nv::boxesOverlap(b, other), want) << other.toString();
+        EXPECT_EQ(nv::boxesOverlap(other, b), want) << other.toString();
+        EXPECT_EQ(nv::boxContainsPoint(b, other.getCorner()),
+                  nv::inRange(other.getCorner().getX(), 0, 2) && nv::inRange(other.getCorner().getY(), 0, 2));
+    }
+    EXPECT_FALSE(nv::inRange(1, 2, 1));
+    EXPECT_FALSE(nv::boxContainsPoint(b, Vector(2.01f, 0)));
+}
+
+TEST_F(World, RecordsOfVectorsAndBoxesAndTheirStreamChecks) {
+    std::stringstream ss;
+    ASSERT_EQ(Box(Vector(1.5f, -2), 0.99f, 7).serialize(&ss), 0);
+    EXPECT_EQ(ss.str(), record_test::Bytes().box(1.5f, -2, 0.99f, 7).data);
+    Box copy;
+    ASSERT_EQ(copy.deserialize(&ss), 0);
+    EXPECT_EQ(copy, Box(Vector(1.5f, -2), 0.99f, 7));
+    std::stringstream short_vector = record_test::streamOf(record_test::Bytes().vec(7, 8).data.substr(0, 6));
+    Vector v(1, 1);
+    EXPECT_EQ(v.deserialize(&short_vector), -1);
+    EXPECT_EQ(v, Vector(7, 1)) << "what was read stays";
+    std::stringstream short_box = record_test::streamOf(record_test::Bytes().box(1, 2, 3, 4).data.substr(0, 12));
+    EXPECT_EQ(copy.deserialize(&short_box), -1);
+    EXPECT_EQ(copy.getHorizontal(), 3.0f);
+    std::stringstream failed;
+    failed.setstate(std::ios::failbit);
+    std::stringstream bad;
+    bad.setstate(std::ios::badbit);
+    EXPECT_EQ(nv::checkStream("Label()", &failed) + nv::checkStream("Other()", &bad) + nv::checkStream("Good()", &ss),
+              -2);
+    for (const char *line : {"Vector::deserialize(): Error! Stream eof.", "Box::deserialize(): Error! Stream eof.",
+                             "Label(): Error! Stream fail.", "Other(): Error! Stream fail."}) {
+        EXPECT_EQ(log->count(line), 1) << line;
+    }
+    auto *p = new Probe(10, 5);
+    EXPECT_EQ(nv::worldBox(p), Box(Vector(9.5f, 4.5f), 0.99f, 0.99f));
+    EXPECT_EQ(nv::worldBox(p, Vector(0, 0)), Box(Vector(-0.5f, -0.5f), 0.99f, 0.99f));
+}
+
+TEST_F(World, ObjectListsGrowByDoublingAndKeepTheirOrder) {
+    auto *a = new Probe();
+    auto *b = new Probe();
+    auto *c = new Probe();
+    const auto contents = [](const nv::ObjectList &list) {
+        std::vector<nv::Object *> out;
+        for (nv::ObjectListIterator it(&list); !it.isDone(); it.next()) {
+            out.push_back(it.currentObject());
+        }
+        return out;
+    };
+    nv::ObjectList list;
+    std::vector<int> room = {list.getMaxCount()};
+    for (nv::Object *p : {a, b, c, a, b}) {
+        ASSERT_EQ(list.insert(p), 0);
+        room.push_back(list.getMaxCount());
+    }
+    EXPECT_EQ(room, (std::vector<int>{1, 1, 2, 4, 4, 8}));
+    EXPECT_EQ(list.insert(nullptr), -1);
+    EXPECT_EQ(list.remove(a), 0);
+    EXPECT_EQ(contents(list), (std::vector<nv::Object *>{b, c, a, b}));
+    nv::ObjectList copy(list);
+    copy.remove(b);
+    copy = copy;
+    EXPECT_EQ(contents(copy), (std::vector<nv::Object *>{c, a, b}));
+    EXPECT_EQ(contents(copy + list), (std::vector<nv::Object *>{c, a, b, b, c, a, b}));
+    list.clear();
+    EXPECT_EQ(list.getMaxCount(), 8);
+    EXPECT_EQ(list.remove(a), -1);
+    EXPECT_EQ(copy.getCount(), 3);
+    EXPECT_THROW(copy[3], std::out_of_range);
+    EXPECT_EQ(log->count("ObjectList::operator[](): Error! Index 3 out of range [0, 2]"), 1);
+    try {
+        (void)list[-1];
+        FAIL() << "no exception";
+    } catch (const std::out_of_range &e) {
+        EXPECT_STREQ(e.what(), "ObjectList::operator[](): Invalid index!");
+    }
+    EXPECT_EQ(log->count("Index -1 out of range [0, -1]"), 1);
+    nv::ObjectListIterator it(&list);
+    EXPECT_TRUE(it.isDone());
+    EXPECT_EQ(it.currentObject(), nullptr);
+    it.setList(&copy);
+    copy.remove(c);
+    it.next();
+    EXPECT_EQ(it.currentObject(), b) << "removing the current item skips the one moving into its place";
+    it.next();
+    it.next();
+    EXPECT_TRUE(it.isDone());
+    copy.insert(c);
+    EXPECT_EQ(it.currentObject(), c) << "the count is read at every call";
+    it.first();
+    EXPECT_EQ(it.currentObject(), a);
+}
+
+} // namespace
