@@ -75,17 +75,19 @@ TEST_F(PathFindOracle, HeldStillAnswersEqualFreshQueriesAcrossEveryKindOfChange)
         // The goal lies inside an obstacle that overlaps others: the first hard object of a query decides.
         nv::Object *p_o = objectAt(10, 10);
         nv::PathFind search(walker, 1, 1, 10, 10);
-        const std::function<void()> changes[] = {[&] { p_o->setPosition(nv::Vector(20.5f, 7)); },
-                                                 [&] { p_o = objectAt(3, 3); },
-                                                 [&] { delete p_o; },
-                                                 [&] { p_o = objectAt(4, 5); },
-                                                 [&] { p_o->setSolidness(nv::SOFT); },
-                                                 [&] { p_o->setSolidness(nv::HARD); },
-                                                 [&] { p_o->setBox(nv::Box(nv::Vector(-2, -1), 4.5f, 3)); },
-                                                 [&] { walker->setBox(nv::Box(nv::Vector(-0.5f, -1.5f), 1, 3)); },
-                                                 [&] { p_o->setPosition(nv::Vector(44.5f, 29.5f)); },
-                                                 [&] { p_o->setBox(nv::Box(nv::Vector(1, 1), -3, -2)); },
-                                                 [] {}};
+        const std::function<void()> changes[] = {
+            [&] { p_o->setPosition(nv::Vector(20.5f, 7)); },
+            [&] { p_o = objectAt(3, 3); },
+            [&] { delete p_o; },
+            [&] { p_o = objectAt(4, 5); },
+            [&] { p_o->setSolidness(nv::SOFT); },
+            [&] { p_o->setSolidness(nv::HARD); },
+            [&] { p_o->setBox(nv::Box(nv::Vector(-2, -1), 4.5f, 3)); },
+            [&] { walker->setBox(nv::Box(nv::Vector(-0.5f, -1.5f), 1, 3)); },
+            [&] { p_o->setPosition(nv::Vector(44.5f, 29.5f)); },
+            [&] { p_o->setBox(nv::Box(nv::Vector(1, 1), -3, -2)); },
+            [&] { walker->setBox(nv::Box(nv::Vector(-30, -0.5f), 31, 1)), p_o->setPosition(nv::Vector(-25, 7)); },
+            [] {}};
         for (const auto &change : changes) {
             change();
             nv::PathFind::holdWorldStill(true);
