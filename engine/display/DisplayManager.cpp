@@ -33,6 +33,7 @@ const unsigned int LARGEST_CHARACTER_SIZE = 1000;
 const float BLANK_QUAD_RIM = 0.5f - 1.0f / 64;
 // Tile edge in pixels for finding what changed: small enough that a changed cell redraws little around it.
 const int TILE_PIXELS = 16;
+const std::size_t MAX_COPIES = 32;
 
 // Glyphs are sampled unfiltered (a quarter cheaper in a software renderer); on whole pixels every sample falls
 // on a texel's centre, so both drawing paths pick the same texels however the GPU rounds their transforms.
@@ -87,8 +88,8 @@ DisplayManager::DisplayManager()
     : font(), window(), window_horizontal_pixels(1024), window_vertical_pixels(768), window_horizontal_chars(80),
       window_vertical_chars(24), rectangle(), window_background_color(0, 0, 0, 255), text(), batching(true),
       capture(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache(), window_dirty(true),
-      window_live(true), canvas(), canvas_valid(false), tiles(), redrawn_tiles(0), grid_cols(0), grid_rows(0),
-      grid_head(), covered() {
+      window_live(true), canvas(), canvas_valid(false), show_by_copy(false), picture_in_window(true),
+      show_runs_only(false), tiles(), redrawn_tiles(0), grid_cols(0), grid_rows(0), grid_head(), covered() {
     setType("DisplayManager");
     glyph_cache.fill(nullptr);
 }
@@ -206,6 +207,7 @@ int DisplayManager::startUp() {
         canvas = SfmlBridge::makeCanvas(static_cast<unsigned int>(window_horizontal_pixels),
                                         static_cast<unsigned int>(window_vertical_pixels));
         canvas_valid = false;
+        show_by_copy = SfmlBridge::canShowByCopy(*window);
         tiles.reset(window_horizontal_pixels, window_vertical_pixels, TILE_PIXELS);
     }
 
@@ -310,12 +312,13 @@ int DisplayManager::swapBuffers() {
             renderPending();
             // Whatever was drawn into the window directly is not in the canvas.
             canvas_valid = false;
+            show_runs_only = false;
             fingerprintTiles();
         } else {
             composeFrame();
         }
         tiles.keep();
-        window->display();
+        showWindow();
         window_live = !batching;
         if (window_live)
             clearWindow();
@@ -563,31 +566,71 @@ void DisplayManager::composeFrame() {
     const bool turned = fingerprintTiles();
     const std::size_t changed = tiles.compare();
     redrawn_tiles = tiles.count();
+    show_runs_only = false;
+    const bool in_window = show_by_copy && picture_in_window;
     // When most tiles change anyway, drawing straight into the window saves copying the canvas over it.
-    if (!canvas || changed * 2 > tiles.count()) {
+    if (!in_window && (!canvas || changed * 2 > tiles.count())) {
         canvas_valid = false;
         clearWindow();
         renderCells(*window, 0, pending.size());
         flushed = pending.size();
         return;
     }
-    if (canvas_valid && redrawChangedTiles(turned)) {
+    sf::RenderTarget &target = in_window ? static_cast<sf::RenderTarget &>(*window) : *canvas;
+    if (canvas_valid && changed * 2 <= tiles.count() && redrawChangedTiles(target, turned)) {
         redrawn_tiles = changed;
+        show_runs_only = true;
     } else {
-        canvas->clear(window_background_color);
+        target.clear(window_background_color);
         resetCoverage();
         window_dirty = false;
-        renderCells(*canvas, 0, pending.size());
+        renderCells(target, 0, pending.size());
     }
     canvas_valid = true;
-    canvas->display();
-    const sf::Sprite picture(canvas->getTexture());
-    window->draw(picture, sf::RenderStates(sf::BlendNone));
+    if (!in_window) {
+        canvas->display();
+        const sf::Sprite picture(canvas->getTexture());
+        window->draw(picture, sf::RenderStates(sf::BlendNone));
+    }
     window_dirty = true;
     flushed = pending.size();
 }
 
-bool DisplayManager::redrawChangedTiles(bool turned) {
+// A swap leaves the back buffer undefined, a copy leaves it as it is: the picture kept there survives only copies.
+void DisplayManager::showWindow() {
+    if (!show_by_copy || !picture_in_window || !batching) {
+        window->display();
+        if (picture_in_window)
+            canvas_valid = false;
+        return;
+    }
+    if (!show_runs_only) {
+        SfmlBridge::showByCopy(*window, 0, 0, window_horizontal_pixels, window_vertical_pixels);
+        return;
+    }
+    const std::vector<FrameTiles::Run> &runs = tiles.runs();
+    if (runs.size() <= MAX_COPIES) {
+        for (const FrameTiles::Run &run : runs)
+            SfmlBridge::showByCopy(*window, run.left, run.top, run.right - run.left, run.bottom - run.top);
+        return;
+    }
+    // Each copy is a request to the window system: many small ones cost more than one box around them.
+    FrameTiles::Run box = runs.front();
+    for (const FrameTiles::Run &run : runs) {
+        box.left = std::min(box.left, run.left);
+        box.right = std::max(box.right, run.right);
+        box.bottom = std::max(box.bottom, run.bottom);
+    }
+    SfmlBridge::showByCopy(*window, box.left, box.top, box.right - box.left, box.bottom - box.top);
+}
+
+void DisplayManager::setPictureInWindow(bool on) {
+    if (on != picture_in_window)
+        canvas_valid = false;
+    picture_in_window = on;
+}
+
+bool DisplayManager::redrawChangedTiles(sf::RenderTarget &target, bool turned) {
     vertices.clear();
     const std::vector<FrameTiles::Run> &runs = tiles.runs();
     if (runs.empty())
@@ -623,7 +666,7 @@ bool DisplayManager::redrawChangedTiles(bool turned) {
         }
     }
     SfmlBridge::setGlyphsSmooth(font, character_size, false);
-    SfmlBridge::drawTriangles(*canvas, vertices, &font.getTexture(character_size));
+    SfmlBridge::drawTriangles(target, vertices, &font.getTexture(character_size));
     vertices.clear();
     return true;
 }

@@ -80,6 +80,9 @@ public:
     std::size_t getRedrawnTiles() const { return redrawn_tiles; }
     /// Number of tiles the window is divided into for redrawing.
     std::size_t getTileCount() const { return tiles.count(); }
+    /// On (the default), the last picture is kept in the window's own back buffer where the window can be shown
+    /// by copying; off, or where it cannot, it is kept in an off-screen canvas.
+    void setPictureInWindow(bool on);
 
 private:
     DisplayManager();
@@ -97,9 +100,10 @@ private:
     void renderPending();
     void renderCells(sf::RenderTarget &target, std::size_t from, std::size_t to);
     void composeFrame();
+    void showWindow();
     bool fingerprintTiles();
     bool cellBox(const CellBatch::Cell &cell, float &left, float &top, float &right, float &bottom);
-    bool redrawChangedTiles(bool turned);
+    bool redrawChangedTiles(sf::RenderTarget &target, bool turned);
     void appendCellClipped(const CellBatch::Cell &cell, const FrameTiles::Run &run);
     void clearWindow();
     void resetCoverage();
@@ -134,6 +138,11 @@ private:
     // The last shown picture, off screen; valid when it holds exactly the cells tiles kept.
     std::unique_ptr<sf::RenderTexture> canvas;
     bool canvas_valid;
+    // The window can be shown by copying from its back buffer, and the last picture is kept there.
+    bool show_by_copy;
+    bool picture_in_window;
+    // Only the changed runs need showing, as the rest of the screen already shows the same pixels.
+    bool show_runs_only;
     FrameTiles tiles;
     std::size_t redrawn_tiles;
     int grid_cols;

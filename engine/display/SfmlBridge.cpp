@@ -632,3 +632,64 @@ void SfmlBridge::mouseState(const sf::Window &window, int &x, int &y, bool held[
 
 } // namespace nv
 #endif
+
+// The back-buffer copy is a GLX extension, reached through the window library's function lookup so that the
+// engine needs no GL library of its own.
+#if !defined(_WIN32) && !defined(__APPLE__)
+#include <X11/Xlib.h>
+
+#include <SFML/Window/Context.hpp>
+
+#include <cstring>
+
+namespace nv {
+
+namespace {
+
+using QueryExtensionsFn = const char *(*)(Display *, int);
+using CurrentDisplayFn = Display *(*)();
+using CurrentDrawableFn = unsigned long (*)();
+using CopySubBufferFn = void (*)(Display *, unsigned long, int, int, int, int);
+
+template <typename F> F glxFunction(const char *name) {
+    return reinterpret_cast<F>(sf::Context::getFunction(name));
+}
+
+} // namespace
+
+bool SfmlBridge::canShowByCopy(sf::RenderWindow &window) {
+    if (!window.setActive(true))
+        return false;
+    const auto current_display = glxFunction<CurrentDisplayFn>("glXGetCurrentDisplay");
+    const auto query = glxFunction<QueryExtensionsFn>("glXQueryExtensionsString");
+    if (current_display == nullptr || query == nullptr || current_display() == nullptr)
+        return false;
+    Display *display = current_display();
+    const char *extensions = query(display, XDefaultScreen(display));
+    return extensions != nullptr && std::strstr(extensions, "GLX_MESA_copy_sub_buffer") != nullptr &&
+           glxFunction<CopySubBufferFn>("glXCopySubBufferMESA") != nullptr;
+}
+
+void SfmlBridge::showByCopy(sf::RenderWindow &window, int left, int top, int width, int height) {
+    if (!window.setActive(true))
+        return;
+    static const auto current_display = glxFunction<CurrentDisplayFn>("glXGetCurrentDisplay");
+    static const auto current_drawable = glxFunction<CurrentDrawableFn>("glXGetCurrentDrawable");
+    static const auto copy = glxFunction<CopySubBufferFn>("glXCopySubBufferMESA");
+    // GL counts rows from the bottom.
+    const int bottom_up = static_cast<int>(window.getSize().y) - top - height;
+    copy(current_display(), current_drawable(), left, bottom_up, width, height);
+}
+
+} // namespace nv
+#else
+namespace nv {
+
+bool SfmlBridge::canShowByCopy(sf::RenderWindow &) {
+    return false;
+}
+
+void SfmlBridge::showByCopy(sf::RenderWindow &, int, int, int, int) {}
+
+} // namespace nv
+#endif

@@ -215,6 +215,12 @@ public:
                                        float clip_left, float clip_top, float clip_right, float clip_bottom);
     /// An off-screen picture of width x height pixels, or null when the graphics driver cannot make one.
     static std::unique_ptr<sf::RenderTexture> makeCanvas(unsigned int width, unsigned int height);
+    /// Whether the window can be shown by copying parts of its back buffer to the screen, which leaves the back
+    /// buffer as it was (a swap leaves it undefined).
+    static bool canShowByCopy(sf::RenderWindow &window);
+    /// Copies the box of width x height pixels at (left, top) of the window's back buffer to the screen; only
+    /// after canShowByCopy() said yes.
+    static void showByCopy(sf::RenderWindow &window, int left, int top, int width, int height);
 
     // Audio.
     /// Creates the library's error stream now, so that it outlives every audio object made after this call.
