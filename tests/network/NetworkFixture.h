@@ -4,14 +4,9 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <cstdio>
+#include <cerrno>
 #include <functional>
-#include <netinet/in.h>
 #include <poll.h>
-#include <string>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <vector>
 
 #include "core/EventStep.h"
 #include "core/GameManager.h"
@@ -21,116 +16,30 @@
 #include "support/TestSupport.h"
 #include "world/Object.h"
 
-/// A loopback TCP socket; with a port it connects there (a small receive buffer if given), else it listens on a
-/// free port. Waits are bounded only to keep a broken run from hanging.
-struct Peer {
-    int fd = -1;
-    int port = -1;
-
-    explicit Peer(int to_port = 0, int receive_buffer = 0) {
-        if (to_port < 0) {
-            return;
-        }
-        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (receive_buffer > 0) {
-            ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof(receive_buffer));
-        }
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(to_port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof(address);
-        if (to_port > 0 ? ::connect(fd, reinterpret_cast<sockaddr *>(&address), length) != 0
-                        : ::bind(fd, reinterpret_cast<sockaddr *>(&address), length) != 0 || ::listen(fd, 8) != 0 ||
-                              ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
-            close();
-        }
-        port = fd >= 0 ? ntohs(address.sin_port) : -1;
-    }
-    Peer(Peer &&other) noexcept : fd(other.fd), port(other.port) { other.fd = -1; }
-    Peer(const Peer &) = delete;
-    Peer &operator=(const Peer &) = delete;
-    ~Peer() { close(); }
-
-    bool ready(int timeout_ms) const {
-        pollfd waiting{fd, POLLIN, 0};
-        return ::poll(&waiting, 1, timeout_ms) > 0;
-    }
-    /// What arrives until n bytes did, the stream ends or timeout_ms passes without anything new.
-    std::string read(std::size_t n = 1 << 20, int timeout_ms = 2000) {
-        std::string got;
-        char buffer[65536];
-        while (got.size() < n && ready(timeout_ms)) {
-            ssize_t count = ::recv(fd, buffer, std::min(sizeof(buffer), n - got.size()), 0);
-            if (count <= 0) {
-                break;
-            }
-            got.append(buffer, static_cast<std::size_t>(count));
-        }
-        return got;
-    }
-    bool write(const std::string &data) { return ::send(fd, data.data(), data.size(), MSG_NOSIGNAL) > 0; }
-    /// True if the far end closes (end of stream or reset) within timeout_ms.
-    bool closedWithin(int timeout_ms) {
-        char buffer[256];
-        while (ready(timeout_ms)) {
-            if (::recv(fd, buffer, sizeof(buffer), 0) <= 0) {
-                return true;
-            }
-        }
-        return false;
-    }
-    /// Closes with a reset instead of an orderly close.
-    void reset() {
-        linger hard{1, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof(hard));
-        close();
-    }
-    void close() {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        fd = -1;
-    }
-    /// The listening peer's next connection, or an invalid peer.
-    Peer acceptOne() {
-        Peer accepted(-1);
-        accepted.fd = ready(2000) ? ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC) : -1;
-        return accepted;
-    }
-};
-
-/// One network or step event as a handler saw it, with what the table held then.
+/// What a network event's handler saw, with whether its socket was still listed and how many were.
 struct Record {
     std::string type;
-    int label;
-    int socket;
-    int bytes;
+    int label, socket, bytes;
     bool in_table;
     int connections;
 };
 
-/// Writes down each network event it is handed (and runs a hook); step events only run their hook.
+/// Writes down each network event it is handed and runs the hooks for network and step events.
 class Recorder : public nv::Object {
 public:
     explicit Recorder(const std::vector<std::string> &types) {
-        for (const std::string &event_type : types) {
-            registerInterest(event_type);
-        }
+        for (const std::string &name : types)
+            registerInterest(name);
     }
     int eventHandler(const nv::Event *p_e) override {
-        if (const auto *p_network = dynamic_cast<const nv::EventNetwork *>(p_e)) {
-            nv::NetworkManager &nm = nv::NetworkManager::getInstance();
-            records.push_back(Record{p_e->getType(), p_network->getLabel(), p_network->getSocket(),
-                                     p_network->getBytes(), nm.getQueueLength(p_network->getSocket()) >= 0,
-                                     nm.getNumConnections()});
-            if (on_network) {
-                on_network(*p_network);
-            }
-        } else if (const auto *p_step = dynamic_cast<const nv::EventStep *>(p_e)) {
-            if (on_step) {
-                on_step(p_step->getStepCount());
-            }
+        const nv::NetworkManager &nm = nv::NetworkManager::getInstance();
+        if (const auto *p_n = dynamic_cast<const nv::EventNetwork *>(p_e)) {
+            records.push_back(Record{p_e->getType(), p_n->getLabel(), p_n->getSocket(), p_n->getBytes(),
+                                     nm.getQueueLength(p_n->getSocket()) >= 0, nm.getNumConnections()});
+            if (on_network)
+                on_network(*p_n);
+        } else if (on_step) {
+            on_step(static_cast<const nv::EventStep *>(p_e)->getStepCount());
         }
         return 1;
     }
@@ -139,31 +48,51 @@ public:
     std::function<void(int)> on_step;
 };
 
-/// Every test starts with the manager started (no server, no connections, default limits) and the log in a
-/// private file; its objects, connections and files go at the end.
+/// What arrives on a plain socket until n bytes did, the stream ends or timeout_ms pass without anything new.
+inline std::string readFrom(int fd, std::size_t n = 1 << 20, int timeout_ms = 2000) {
+    std::string got;
+    char buffer[65536];
+    pollfd waiting{fd, POLLIN, 0};
+    for (ssize_t count = 1; got.size() < n && count > 0 && ::poll(&waiting, 1, timeout_ms) > 0;) {
+        count = ::recv(fd, buffer, std::min(sizeof(buffer), n - got.size()), 0);
+        got.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+    }
+    return got;
+}
+
+/// Whether the far end of a plain socket closes (or resets) within two seconds.
+inline bool closedWithin(int fd) {
+    readFrom(fd);
+    char byte = 0;
+    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0 || errno == ECONNRESET;
+}
+
+/// Every test starts with the manager started (no server, no connections, default limits) and the log in a file
+/// of its own; its objects, plain peers and file go at the end.
 class Network : public ::testing::Test {
 protected:
     void SetUp() override {
         reset();
-        log_path = nv_test::makeTempFile("nv-network-log");
         nv_test::restartLogInto(log_path);
         ASSERT_EQ(nm.startUp(), 0);
     }
     void TearDown() override {
         dropRecorders();
         reset();
+        for (int fd : peers)
+            ::close(fd);
         std::remove(log_path.c_str());
     }
     static void reset() {
-        nv_test::stopIfStarted(nv::NetworkManager::getInstance());
-        nv::NetworkManager::getInstance().stopServer();
-        nv::NetworkManager::getInstance().setMaxConnections(nv::DEFAULT_MAX_CONNECTIONS);
-        nv::NetworkManager::getInstance().setMaxHeldBytes(nv::DEFAULT_MAX_HELD_BYTES);
+        nv::NetworkManager &nm = nv::NetworkManager::getInstance();
+        nv_test::stopIfStarted(nm);
+        nm.stopServer();
+        nm.setMaxConnections(nv::DEFAULT_MAX_CONNECTIONS);
+        nm.setMaxHeldBytes(nv::DEFAULT_MAX_HELD_BYTES);
     }
     void dropRecorders() {
-        for (Recorder *p_recorder : recorders) {
+        for (Recorder *p_recorder : recorders)
             delete p_recorder;
-        }
         recorders.clear();
     }
     Recorder *recorder(const std::vector<std::string> &types) {
@@ -171,33 +100,41 @@ protected:
         return recorders.back();
     }
     bool logged(const std::string &line) const { return nv_test::fileText(log_path).find(line) != std::string::npos; }
-    /// Makes the manager a loopback server on a free port; returns the port.
-    int serve() { return nm.startServer(0) == 0 ? nm.getServerPort() : -1; }
-    /// Calls accept() until it takes something or two seconds pass.
+    /// Waits until done() holds, at most two seconds; whether it does.
+    static bool waitFor(const std::function<bool()> &done) {
+        for (int tries = 0; tries < 2000; tries++, ::usleep(1000))
+            if (done())
+                return true;
+        return false;
+    }
     int acceptWithin() {
         int s = -1;
         waitFor([&] { return (s = nm.accept()) != -1; });
         return s;
     }
-    /// Connects peers to the server (serving first if need be); the manager's sockets for them in order.
-    std::vector<int> acceptPeers(std::vector<Peer> &peers, int count, int receive_buffer = 0) {
-        const int port = nm.isServer() ? nm.getServerPort() : serve();
+    /// Connects a plain peer (kept in peers) to the server, serving first if need be.
+    void dial(int receive_buffer = 0) {
+        if (!nm.isServer())
+            nm.startServer(0);
+        peers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        // Only a buffer set before the handshake shrinks the window the sender is offered.
+        ::setsockopt(peers.back(), SOL_SOCKET, SO_RCVBUF, &receive_buffer, receive_buffer > 0 ? sizeof(int) : 0);
+        sockaddr_in address{AF_INET, htons(static_cast<uint16_t>(nm.getServerPort())), {htonl(INADDR_LOOPBACK)}, {}};
+        ::connect(peers.back(), reinterpret_cast<sockaddr *>(&address), sizeof(address));
+    }
+    /// Dials count plain peers and has the manager accept each; the manager's sockets for them in order.
+    std::vector<int> acceptPeers(int count, int receive_buffer = 0) {
         std::vector<int> sockets;
-        for (int i = 0; i < count; i++) {
-            peers.emplace_back(port, receive_buffer);
-            sockets.push_back(acceptWithin());
-        }
+        for (int i = 0; i < count; i++, sockets.push_back(acceptWithin()))
+            dial(receive_buffer);
         return sockets;
     }
-    /// Waits until done() holds, at most two seconds; whether it does.
-    static bool waitFor(const std::function<bool()> &done) {
-        for (int tries = 0; tries < 2000; tries++) {
-            if (done()) {
-                return true;
-            }
-            ::usleep(1000);
-        }
-        return false;
+    /// Closes plain peer i, with a reset if hard.
+    void hangUp(std::size_t i, bool hard) {
+        linger option{1, 0};
+        ::setsockopt(peers[i], SOL_SOCKET, SO_LINGER, &option, hard ? sizeof(option) : 0);
+        ::close(peers[i]);
+        peers[i] = -1;
     }
     /// Calls attempt while s stays connected (at most two seconds); its last result.
     int whileConnected(int s, const std::function<int()> &attempt) {
@@ -207,6 +144,7 @@ protected:
     }
 
     nv::NetworkManager &nm = nv::NetworkManager::getInstance();
-    std::string log_path;
+    std::string log_path = nv_test::makeTempFile("nv-network-log");
     std::vector<Recorder *> recorders;
+    std::vector<int> peers;
 };

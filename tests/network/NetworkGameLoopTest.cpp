@@ -2,15 +2,13 @@
 
 #include "NetworkFixture.h"
 #include "core/Config.h"
-#include "core/GameManager.h"
 
-/// Runs the real game loop, headless, from a configuration file of its own and with the log in the test's file.
+/// Runs the real game loop, headless, from a configuration file of its own, with the log in the test's file.
 class NetworkLoop : public Network {
 protected:
     void SetUp() override {
         Network::SetUp();
         nm.shutDown();
-        config_path = nv_test::makeTempFile("nv-network-config");
         ::setenv("NORVANTIS_CONFIG", config_path.c_str(), 1);
     }
     void TearDown() override {
@@ -20,65 +18,52 @@ protected:
         ::unsetenv("NORVANTIS_CONFIG");
         std::remove(config_path.c_str());
     }
-    void start(const std::string &config) {
-        std::ofstream(config_path) << "headless:true,\nframe_time:5,\n" << config;
+    /// Starts the game with networking on or off and runs it until the step event of last_step.
+    void run(bool networking, int last_step, const std::function<void(int)> &on_step) {
+        std::ofstream(config_path) << "headless:true,\nframe_time:5,\nnetworking:" << (networking ? "true" : "false");
         nv_test::stopIfStarted(nv::LogManager::getInstance());
         ASSERT_EQ(game.startUp(), 0);
-    }
-    /// Runs the loop until the step event of last_step.
-    void runTo(int last_step, const std::function<void(int)> &on_step) {
-        Recorder *p_recorder = recorder({nv::STEP_EVENT});
-        p_recorder->on_step = [&](int step) {
+        ASSERT_EQ(nm.isStarted(), networking);
+        recorder({nv::STEP_EVENT})->on_step = [&](int step) {
             on_step(step);
-            if (step >= last_step) {
-                game.setGameOver();
-            }
+            game.setGameOver(step >= last_step);
         };
         game.run();
+        dropRecorders();
+        game.shutDown();
+        EXPECT_FALSE(nm.isStarted());
     }
 
     nv::GameManager &game = nv::GameManager::getInstance();
-    std::string config_path;
+    std::string config_path = nv_test::makeTempFile("nv-network-config");
 };
 
 TEST_F(NetworkLoop, AcceptsAfterTheStepEventDeliversInTheDueStepAndClosesAtShutDown) {
-    start("networking:true,\n");
-    ASSERT_EQ(nm.startServer(0), 0);
-    Peer client(nm.getServerPort());
-    int stepped = -1;
-    Recorder *p_accepts = recorder({nv::NETWORK_ACCEPT_EVENT});
-    p_accepts->on_network = [&](const nv::EventNetwork &event) {
-        EXPECT_EQ(stepped, 0) << "accepted in step 0, after its step event";
-        nm.queueMessage("A", 1, event.getSocket(), 0);
-    };
+    int accepted = -1;
     std::string seen[6];
-    runTo(5, [&](int step) {
-        stepped = step;
-        if (step == 2) {
-            nm.queueMessage("B", 1, nm.getSocket(0), 2);
-            nm.queueMessage("C", 1, nm.getSocket(0), 4);
+    run(true, 5, [&](int step) {
+        if (step == 0) {
+            dial();
+            recorder({nv::NETWORK_ACCEPT_EVENT})->on_network = [&](const nv::EventNetwork &event) {
+                accepted = event.getSocket();
+                nm.queueMessage("A", 1, accepted, 0);
+            };
+        } else if (step == 2) {
+            nm.queueMessage("B", 1, accepted, 2);
+            nm.queueMessage("C", 1, accepted, 4);
         } else if (step >= 3) {
-            seen[step] = client.read(3, step == 4 ? 50 : 200);
+            seen[step] = readFrom(peers[0], 3, step == 4 ? 50 : 200);
         }
     });
-    EXPECT_EQ(p_accepts->records.size(), 1u);
-    EXPECT_EQ(seen[3], "AB");
+    EXPECT_EQ(seen[3], "AB") << "accepted in step 0, after its step event";
     EXPECT_EQ(seen[4], "") << "a message due at step 4 goes after that step's event";
     EXPECT_EQ(seen[5], "C");
-    dropRecorders();
-    game.shutDown();
-    EXPECT_EQ(nm.getNumConnections(), 0);
-    EXPECT_TRUE(client.closedWithin(2000));
+    EXPECT_TRUE(closedWithin(peers[0]));
 }
 
 TEST_F(NetworkLoop, WithNothingToServeTheLoopWritesNothingAboutTheNetwork) {
     for (bool networking : {true, false}) {
-        start(networking ? "networking:true,\n" : "networking:false,\n");
-        EXPECT_EQ(nm.isStarted(), networking);
-        runTo(3, [](int) {});
-        dropRecorders();
-        game.shutDown();
-        EXPECT_FALSE(nm.isStarted());
+        run(networking, 3, [&](int) { nm.stopServer(); });
         EXPECT_NE(nv_test::fileText(log_path), "") << "the log is this test's";
         EXPECT_FALSE(logged("NetworkManager"));
     }
