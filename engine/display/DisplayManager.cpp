@@ -435,7 +435,7 @@ void DisplayManager::drawCellNow(sf::RenderTarget &target, const CellBatch::Cell
     SfmlBridge::appendGlyphQuad(vertices, glyph, character_size, sf::Color(cell.r, cell.g, cell.b, 255),
                                 place.getTransform());
     SfmlBridge::setGlyphsSmooth(font, character_size, false);
-    SfmlBridge::drawTriangles(target, vertices, &font.getTexture(character_size));
+    SfmlBridge::drawQuads(target, vertices, &font.getTexture(character_size));
     vertices.clear();
 }
 
@@ -459,7 +459,7 @@ void DisplayManager::renderCells(sf::RenderTarget &target, std::size_t from, std
         if (cell.angle != 0.0f) {
             // The GPU rounds a rotation differently from the CPU; drawing it on its own keeps the picture exact.
             SfmlBridge::setGlyphsSmooth(font, character_size, false);
-            SfmlBridge::drawTriangles(target, vertices, &texture);
+            SfmlBridge::drawQuads(target, vertices, &texture);
             vertices.clear();
             drawCellNow(target, cell);
             window_dirty = true;
@@ -503,7 +503,7 @@ void DisplayManager::renderCells(sf::RenderTarget &target, std::size_t from, std
                         g_bottom - BLANK_QUAD_RIM);
     }
     SfmlBridge::setGlyphsSmooth(font, character_size, false);
-    SfmlBridge::drawTriangles(target, vertices, &texture);
+    SfmlBridge::drawQuads(target, vertices, &texture);
 }
 
 bool DisplayManager::cellBox(const CellBatch::Cell &cell, float &left, float &top, float &right, float &bottom) {
@@ -666,7 +666,7 @@ bool DisplayManager::redrawChangedTiles(sf::RenderTarget &target, bool turned) {
         }
     }
     SfmlBridge::setGlyphsSmooth(font, character_size, false);
-    SfmlBridge::drawTriangles(target, vertices, &font.getTexture(character_size));
+    SfmlBridge::drawQuads(target, vertices, &font.getTexture(character_size));
     vertices.clear();
     return true;
 }

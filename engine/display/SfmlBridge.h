@@ -192,22 +192,22 @@ public:
     static const sf::Glyph &getGlyph(sf::Font &font, char ch, unsigned int character_size, bool bold);
     /// Samples the font's glyphs at size unfiltered (or filtered); call again after loading glyphs, which may reset it.
     static void setGlyphsSmooth(sf::Font &font, unsigned int character_size, bool smooth);
-    /// Appends the two triangles of a glyph, its bitmap texel for pixel from a whole pixel on the baseline, through
+    /// Appends the corners of a glyph, its bitmap texel for pixel from a whole pixel on the baseline, through
     /// transform.
     static void appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
                                 sf::Color color, const sf::Transform &transform);
     /// The box a glyph's quad covers relative to its origin, as appendGlyphQuad lays it out.
     static void glyphQuadBounds(const sf::Glyph &glyph, unsigned int character_size, float &left, float &top,
                                 float &right, float &bottom);
-    /// Appends the two triangles of a solid axis-aligned box given by its edges in pixels.
+    /// Appends the corners of a solid axis-aligned box given by its edges in pixels.
     static void appendBox(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,
                           sf::Color color, float tex_x, float tex_y);
-    /// Appends the two triangles of a solid w x h rectangle (texture point tex_x, tex_y) through transform.
+    /// Appends the corners of a solid w x h rectangle (texture point tex_x, tex_y) through transform.
     static void appendRectangle(std::vector<sf::Vertex> &vertices, float w, float h, sf::Color color, float tex_x,
                                 float tex_y, const sf::Transform &transform);
-    /// Draws vertices as triangles with the texture (may be null) and default blending.
-    static void drawTriangles(sf::RenderTarget &target, const std::vector<sf::Vertex> &vertices,
-                              const sf::Texture *texture);
+    /// Draws the boxes the append functions above made, with the texture (may be null) and default blending.
+    static void drawQuads(sf::RenderTarget &target, const std::vector<sf::Vertex> &vertices,
+                          const sf::Texture *texture);
     /// Appends a glyph's quad at a whole-pixel origin cut to the box [clip_left, clip_right) x [clip_top,
     /// clip_bottom) of whole pixels; the pixels kept are exactly those the uncut quad gives there.
     static void appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph,
