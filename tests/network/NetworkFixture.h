@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <fstream>
 #include <functional>
 #include <poll.h>
 
+#include "core/Config.h"
 #include "core/EventStep.h"
 #include "core/GameManager.h"
 #include "network/EventNetworkAccept.h"
@@ -74,14 +76,19 @@ protected:
     void SetUp() override {
         reset();
         nv_test::restartLogInto(log_path);
+        ::setenv("NORVANTIS_CONFIG", config_path.c_str(), 1);
         ASSERT_EQ(nm.startUp(), 0);
     }
     void TearDown() override {
         dropRecorders();
+        nv_test::stopIfStarted(game);
         reset();
         for (int fd : peers)
             ::close(fd);
+        nv::Config::getInstance().reset();
+        ::unsetenv("NORVANTIS_CONFIG");
         std::remove(log_path.c_str());
+        std::remove(config_path.c_str());
     }
     static void reset() {
         nv::NetworkManager &nm = nv::NetworkManager::getInstance();
@@ -129,6 +136,22 @@ protected:
             dial(receive_buffer);
         return sockets;
     }
+    /// Starts the real game loop, headless, with networking on or off, and runs it to the step event of last_step.
+    void runGame(bool networking, int last_step, const std::function<void(int)> &on_step) {
+        nm.shutDown();
+        std::ofstream(config_path) << "headless:true,\nframe_time:5,\nnetworking:" << (networking ? "true" : "false");
+        nv_test::stopIfStarted(nv::LogManager::getInstance());
+        ASSERT_EQ(game.startUp(), 0);
+        ASSERT_EQ(nm.isStarted(), networking);
+        recorder({nv::STEP_EVENT})->on_step = [&](int step) {
+            on_step(step);
+            game.setGameOver(step >= last_step);
+        };
+        game.run();
+        dropRecorders();
+        game.shutDown();
+        EXPECT_FALSE(nm.isStarted());
+    }
     /// Closes plain peer i, with a reset if hard.
     void hangUp(std::size_t i, bool hard) {
         linger option{1, 0};
@@ -136,15 +159,11 @@ protected:
         ::close(peers[i]);
         peers[i] = -1;
     }
-    /// Calls attempt while s stays connected (at most two seconds); its last result.
-    int whileConnected(int s, const std::function<int()> &attempt) {
-        int result = 0;
-        waitFor([&] { return !nm.isConnected(s) || ((result = attempt()), false); });
-        return result;
-    }
 
     nv::NetworkManager &nm = nv::NetworkManager::getInstance();
+    nv::GameManager &game = nv::GameManager::getInstance();
     std::string log_path = nv_test::makeTempFile("nv-network-log");
+    std::string config_path = nv_test::makeTempFile("nv-network-config");
     std::vector<Recorder *> recorders;
     std::vector<int> peers;
 };
