@@ -425,15 +425,12 @@ void PathFind::stampGridCell(int col, int row, bool outside_list) const {
     const Grid &grid = WorldManager::getInstance().getSceneGraph().getGrid();
     const ObjectList list = grid.cellObjects(col, row);
     const int count = list.getCount();
-    // Reading the objects is what this costs: ask for them a few ahead so their fetches overlap.
-    const int ahead = 4;
-    for (int i = 0; i < count && i < ahead; i++) {
-        __builtin_prefetch(reinterpret_cast<const char *>(list[i]) + sizeof(void *) * 8);
+    // Reading the objects is what this costs: ask for them all first so their fetches overlap.
+    for (int i = 0; i < count; i++) {
+        __builtin_prefetch(list[i]);
+        __builtin_prefetch(reinterpret_cast<const char *>(list[i]) + 64);
     }
     for (int i = 0; i < count; i++) {
-        if (i + ahead < count) {
-            __builtin_prefetch(reinterpret_cast<const char *>(list[i + ahead]) + sizeof(void *) * 8);
-        }
         stampObject(list[i], col, row, outside_list);
     }
     if (outside_list) {
