@@ -2,7 +2,10 @@
 // loopback connection. The bare send is the baseline; every case also reads the bytes back at the far end.
 #include <benchmark/benchmark.h>
 
+#include <fstream>
 #include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 #include "network/NetworkManager.h"
 
@@ -80,6 +83,39 @@ void BM_DeliverNothingDue(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_DeliverNothingDue);
+
+// Memory of a server whose peer never reads, after 5 000 sends of 100 KB: the manager holds at most its
+// per-connection limit, where an unbounded queue would hold nearly all 500 MB. Reported as counters.
+long residentKb() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void BM_NeverReadingPeer(benchmark::State &state) {
+    nv::NetworkManager &network_manager = nv::NetworkManager::getInstance();
+    Link &l = link();
+    const std::vector<char> message(100 * 1000, 'x');
+    for (auto _ : state) {
+        const long before_kb = residentKb();
+        int refused = 0;
+        for (int i = 0; i < 5000; i++) {
+            refused += network_manager.send(message.data(), static_cast<int>(message.size()), l.client) != 0;
+        }
+        state.counters["rss_growth_MB"] = static_cast<double>(residentKb() - before_kb) / 1024;
+        state.counters["held_MB"] = static_cast<double>(network_manager.getHeldBytes(l.client)) / (1 << 20);
+        state.counters["offered_MB"] = 5000 * 100 * 1000 / 1e6;
+        state.counters["refused"] = refused;
+        drain(l);
+        while (network_manager.getHeldBytes(l.client) > 0) {
+            network_manager.deliverQueued();
+            drain(l);
+        }
+    }
+}
+BENCHMARK(BM_NeverReadingPeer)->Iterations(1);
 
 } // namespace
 
