@@ -7,6 +7,8 @@
 #include "display/Sprite.h"
 #include "world/RecordTestSupport.h"
 
+#include <X11/Xlib.h>
+
 using display_test::DisplayTest;
 using nv::Vector;
 using record_test::Bytes;
@@ -31,6 +33,8 @@ TEST(Color, ComponentsSfmlColorAndNameFollowTheTable) {
 }
 
 TEST_F(DisplayTest, SizesComeFromTheConfigurationAndZeroPixelsFromTheDesktop) {
+    // A client of our own keeps the X server from resetting each time a window closes and the next one opens.
+    Display *keep_server_up = XOpenDisplay(nullptr);
     unsigned int desk_w = 0, desk_h = 0;
     nv::SfmlBridge::desktopSize(desk_w, desk_h);
     // configuration, result, pixels wide and high, characters high
@@ -54,6 +58,8 @@ TEST_F(DisplayTest, SizesComeFromTheConfigurationAndZeroPixelsFromTheDesktop) {
             EXPECT_EQ(dm().getWindow()->getSize(), sf::Vector2u(w, h)) << config;
         }
     }
+    if (keep_server_up != nullptr)
+        XCloseDisplay(keep_server_up);
 }
 
 TEST_F(DisplayTest, RefusalsAreSilentWhenHeadlessAndLoggedWhenNotStarted) {

@@ -28,14 +28,19 @@ TEST_F(DisplayTest, SplashTitleStopsInsectLandsAndAKeyEndsIt) {
     std::map<std::string, std::vector<Vector>> seen; // where each splash object is at the start of each step
     std::string screen_at_40;
     int key_step = -1;
+    nv::Box insect_box;
+    const nv::Event other;
     auto *p_hook = new world_test::Probe; // sees each step before the splash objects made after it
     p_hook->registerInterest(nv::STEP_EVENT);
     p_hook->on_event = [&](const nv::Event *p_e) {
         const int step = static_cast<const nv::EventStep *>(p_e)->getStepCount();
         const nv::ObjectList all = world.getAllObjects(true);
         for (int i = 0; i < all.getCount(); i++)
-            if (all[i] != p_hook)
+            if (all[i] != p_hook) {
                 seen[all[i]->getType() + (all[i]->isSolid() ? " solid" : "")].push_back(all[i]->getPosition());
+                insect_box = all[i]->getType() == "SplashNorvantis" ? all[i]->getBox() : insect_box;
+                EXPECT_EQ(all[i]->eventHandler(&other), 0) << "events they do not know are not theirs";
+            }
         for (const std::string &row : step == 40 ? dm().getShown().toRows(80, 24) : std::vector<std::string>())
             screen_at_40 += row + "\n";
         nv::EventKeyboard key;
@@ -60,6 +65,7 @@ TEST_F(DisplayTest, SplashTitleStopsInsectLandsAndAKeyEndsIt) {
     EXPECT_NEAR(insect[30].getY(), 13, 1e-4);
     EXPECT_EQ(insect[44], insect[30]);
     EXPECT_EQ(insect.back(), insect[30] - Vector(1, 0));
+    EXPECT_EQ(insect_box, nv::Box(Vector(-4.5f, -3), 9, 6)) << "the smaller resting picture";
     // Mid-way the blocky name rests on screen and the insect hovers beside it.
     EXPECT_NE(screen_at_40.find("#  #  ##  ###"), std::string::npos) << screen_at_40;
     EXPECT_NE(screen_at_40.find("(O)"), std::string::npos) << screen_at_40;
