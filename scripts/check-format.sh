@@ -4,7 +4,8 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 mapfile -t files < <(git ls-files -- 'engine/*.h' 'engine/*.cpp' 'game/*.h' 'game/*.cpp' \
-    'tests/*.h' 'tests/*.cpp' 'bench/*.h' 'bench/*.cpp')
+    'tests/*.h' 'tests/*.cpp' 'bench/*.h' 'bench/*.cpp' 'fuzz/*.h' 'fuzz/*.cpp' \
+    'examples/*.h' 'examples/*.cpp')
 if [ "${#files[@]}" -eq 0 ]; then
     echo "format: no sources"
     exit 0
