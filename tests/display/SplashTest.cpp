@@ -19,7 +19,18 @@ TEST_F(DisplayTest, SplashTitleStopsInsectLandsAndAKeyEndsIt) {
     EXPECT_EQ(nv::splash() * 10 + world.getAllObjects(true).getCount(), -10) << "refused before the game starts";
     log.reset();
     display_test::resetDisplay();
-    const std::string dir = nv_test::makeTempDir("nv-splash");
+    // Whatever fails below, the game stops and its folder goes.
+    struct Cleanup {
+        const std::string dir;
+        ~Cleanup() {
+            nv_test::stopIfStarted(nv::GameManager::getInstance());
+            unsetenv("NORVANTIS_CONFIG");
+            unsetenv("NORVANTIS_LOG");
+            for (const std::string name : {"/config", "/log", ""})
+                std::remove((dir + name).c_str());
+        }
+    } cleanup{nv_test::makeTempDir("nv-splash")};
+    const std::string &dir = cleanup.dir;
     std::ofstream(dir + "/config") << "headless:true,\nfont_file:" << display_test::FONT_PATH << ",\n";
     setenv("NORVANTIS_CONFIG", (dir + "/config").c_str(), 1);
     setenv("NORVANTIS_LOG", (dir + "/log").c_str(), 1);
@@ -73,10 +84,6 @@ TEST_F(DisplayTest, SplashTitleStopsInsectLandsAndAKeyEndsIt) {
     EXPECT_EQ(nv::splash(), 0);
     EXPECT_EQ(game.getStepCount() * 10 + world.getAllObjects(true).getCount(), 211) << "only the hook is left";
     EXPECT_EQ(seen.size(), 2u) << "nothing else was made, and both are spectral";
-    game.shutDown();
-    for (const char *name : {"NORVANTIS_CONFIG", "NORVANTIS_LOG"})
-        std::remove(std::getenv(name)), unsetenv(name);
-    std::remove(dir.c_str());
 }
 
 } // namespace
