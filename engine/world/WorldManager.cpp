@@ -19,6 +19,8 @@ namespace {
 
 // How many movers ahead of the current one update() fetches objects, cells and cell entries.
 const int PREFETCH_OBJECT = 8;
+// Smaller worlds stay in the cache, where fetching ahead only costs time.
+const int PREFETCH_ABOVE = 4096;
 const int PREFETCH_CELL = 4;
 const int PREFETCH_ENTRIES = 2;
 
@@ -254,17 +256,18 @@ void WorldManager::update() {
     const ObjectList movers = scene_graph.activeObjects();
     const Grid &grid = scene_graph.getGrid();
     const int count = movers.getCount();
+    const bool ahead = count > PREFETCH_ABOVE;
     for (int i = 0; i < count; i++) {
         // In a large world every object and cell is a cache miss: fetch those of the next movers ahead of time,
         // the objects first, then the cells they will look at, then what those cells hold.
-        if (i + PREFETCH_OBJECT < count) {
+        if (ahead && i + PREFETCH_OBJECT < count) {
             prefetchObject(movers[i + PREFETCH_OBJECT]);
         }
-        if (i + PREFETCH_CELL < count) {
+        if (ahead && i + PREFETCH_CELL < count) {
             const Object *p_next = movers[i + PREFETCH_CELL];
             grid.prefetch(p_next, p_next->predictPosition(), false);
         }
-        if (i + PREFETCH_ENTRIES < count) {
+        if (ahead && i + PREFETCH_ENTRIES < count) {
             const Object *p_next = movers[i + PREFETCH_ENTRIES];
             grid.prefetch(p_next, p_next->predictPosition(), true);
         }

@@ -67,20 +67,19 @@ TEST_F(GameLoopTest, StepCountPrefixGrowsPastFourDigitsWithoutComplaints) {
     EXPECT_EQ(countOf(text, "Can't keep up!"), 0) << "a frame time of 0 never complains";
 }
 
-// Steps that take three frames are reported, one line each, from the second step on; a step is never cut short.
+// Steps that take three frames are reported, one line each, from the second step on (each follows a slow step,
+// so no oversleep excuses it).
 TEST_F(GameLoopTest, EachSlowStepButTheFirstIsReportedOnce) {
     const int frame = 40;
-    nv::Clock clock;
     run(frame, 5, [](int step) {
-        if (step == 0 || step == 2 || step == 3) {
+        if (step <= 3) {
             nv::Platform::sleepMilliseconds(3 * frame);
         }
     });
-    EXPECT_GE(clock.split(), 6LL * frame * 1000 - 6000) << "every step lasts at least a frame, bar rounding";
     const std::string text = stopLog();
     const std::string report = " GameManager::run(): Can't keep up! frame_time 40 ms, split ";
     EXPECT_EQ(countOf(text, "    0" + report), 0) << text;
-    for (const char *step : {"    2", "    3"}) {
+    for (const char *step : {"    1", "    2", "    3"}) {
         const std::size_t at = text.find(step + report);
         ASSERT_NE(at, std::string::npos) << text;
         EXPECT_GE(std::atoi(text.c_str() + at + 5 + report.size()), 3 * frame) << text;

@@ -119,6 +119,7 @@ TEST_F(WorldInvariant, MovesAcrossCellBordersKeepTheGridExact) {
             ASSERT_TRUE(holds()) << "at " << x << "," << y;
         }
     }
+    EXPECT_EQ(log->count("Error!"), 0);
 }
 
 } // namespace

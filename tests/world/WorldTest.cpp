@@ -514,6 +514,9 @@ TEST_F(World, CollisionQueriesFindTouchingNeighboursOnceAndNeverTheAsker) {
     auto *d = new Probe(-10.5f, -10);
     EXPECT_TRUE(world().getCollisions(c, c->getPosition()).contains(d)) << "outside the grid";
     EXPECT_TRUE(world().getCollisions(d, Vector(-10.3f, -10)).contains(c));
+    c->setPosition(Vector(-20, -10));
+    EXPECT_TRUE(world().getCollisions(d, d->getPosition()).isEmpty()) << "moves outside the grid are seen too";
+    EXPECT_TRUE(world().getCollisions(d, Vector(-20.5f, -10)).contains(c));
 }
 
 TEST_F(World, GridFailuresAreReported) {
