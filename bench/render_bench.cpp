@@ -5,6 +5,7 @@
 // Needs a display: run under xvfb-run -a.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -192,11 +193,18 @@ void BM_FivePercentChange(benchmark::State &state) {
 void BM_Unchanged(benchmark::State &state) {
     runScene(state, [](int f) { drawScreenFrame(Change::Nothing, f); });
 }
+void replayLevel(benchmark::State &state, int level) {
+    runScene(state, [level](int f) { drawRecordedFrame(level, f); });
+    double cells = 0;
+    for (const auto &frame : levelRecording(level))
+        cells += static_cast<double>(frame.size());
+    state.counters["cells_per_frame"] = cells / std::max<double>(1, levelRecording(level).size());
+}
 void BM_Level2Replay(benchmark::State &state) {
-    runScene(state, [](int f) { drawRecordedFrame(2, f); });
+    replayLevel(state, 2);
 }
 void BM_Level3Replay(benchmark::State &state) {
-    runScene(state, [](int f) { drawRecordedFrame(3, f); });
+    replayLevel(state, 3);
 }
 // Nothing drawn at all: showing the window.
 void BM_EmptyFrame(benchmark::State &state) {

@@ -8,7 +8,7 @@
 #   "peer NAME MS" is a peer's ms per full frame, and the table compares BM_FullChange with it.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="${1:-$ROOT/build/normal}"
+build="$(realpath "${1:-$ROOT/build/normal}")"
 [ $# -gt 0 ] && shift
 programs=("$@")
 [ ${#programs[@]} -eq 0 ] && programs=(render_bench path_bench world_bench dispatch_bench)
@@ -32,14 +32,12 @@ run_all() {
         fi
     done
 }
-export -f run_all
-export build out NV_BENCH_PEER
-export programs_list="${programs[*]}"
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if [ -n "${NV_BENCH_INSIDE:-}" ] || { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }; then
     run_all
 else
-    # -noreset: the server must not reset between the programs that open windows.
-    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -c 'programs=($programs_list); run_all'
+    # One server for every program, so a peer and ours see the same machine; -noreset keeps it up between them.
+    NV_BENCH_INSIDE="$out" xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$0" "$build" "${programs[@]}"
+    exit $?
 fi
 
 python3 - "$out" <<'PY'
