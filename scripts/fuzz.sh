@@ -11,7 +11,11 @@ build="${NV_FUZZ_BUILD:-$ROOT/build/fuzz}"
 targets=(config simple_sprite robust_sprite object_record view_record path_record)
 
 export CCACHE_BASEDIR="$ROOT" CCACHE_NOHASHDIR=1
-mkdir -p "$build"
+# Whatever the compilers, a target or the engine put in a temporary folder stays in the build folder.
+work="$build/fuzz-work"
+rm -rf "$work"
+mkdir -p "$work/tmp"
+export TMPDIR="$work/tmp"
 generator=()
 if command -v ninja >/dev/null 2>&1 && [ ! -f "$build/Makefile" ]; then
     generator=(-G Ninja)
@@ -22,11 +26,6 @@ cmake -S "$ROOT" -B "$build" "${generator[@]}" -DCMAKE_CXX_COMPILER=clang++ -DNV
 rm -f "$build/configure.log"
 cmake --build "$build" -j "${NV_JOBS:-2}" --target "${targets[@]/#/fuzz_}" || exit 1
 
-# Anything a target or the engine writes to a temporary folder stays in the build folder.
-work="$build/fuzz-work"
-rm -rf "$work"
-mkdir -p "$work/tmp"
-export TMPDIR="$work/tmp"
 export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
 export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
