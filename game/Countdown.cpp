@@ -16,13 +16,19 @@ Countdown::Countdown() {
 
 Countdown::~Countdown() {}
 
+bool Countdown::checkAbsence(long long waited_us) {
+    if (waited_us < GUARD_ABSENCE) {
+        return false;
+    }
+    new Guard();
+    guard_clock.delta();
+    return true;
+}
+
 int Countdown::eventHandler(const nv::Event *p_e) {
     const std::string &event_type = p_e->typeName();
     if (event_type == nv::STEP_EVENT) {
-        if (guard_clock.split() >= GUARD_ABSENCE) {
-            new Guard();
-            guard_clock.delta();
-        }
+        checkAbsence(guard_clock.split());
         return 1;
     }
     if (event_type == GUARD_EVENT) {

@@ -12,6 +12,10 @@ public:
 
     /// Creates a guard when 10 s have passed ("nv-step") and restarts on "guard"; 1 for those, 0 otherwise.
     int eventHandler(const nv::Event *p_e) override;
+    /// Creates a guard and waits afresh once waited_us reaches the guard's absence; true if a guard came.
+    bool checkAbsence(long long waited_us);
+    /// Microseconds waited since the countdown started or the last guard left.
+    long long getWaited() const { return guard_clock.split(); }
 
 private:
     nv::Clock guard_clock;

@@ -23,12 +23,17 @@ int Guard::eventHandler(const nv::Event *p_e) {
     if (p_e->typeName() != nv::STEP_EVENT) {
         return 0;
     }
-    if (clock.split() < GUARD_VISIT) {
-        return 1;
+    checkVisit(clock.split());
+    return 1;
+}
+
+bool Guard::checkVisit(long long stayed_us) {
+    if (stayed_us < GUARD_VISIT) {
+        return false;
     }
     EventGuard leaving;
     nv::WorldManager &world_manager = nv::WorldManager::getInstance();
     world_manager.onEvent(&leaving);
     world_manager.markForDelete(this);
-    return 1;
+    return true;
 }

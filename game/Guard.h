@@ -12,6 +12,8 @@ public:
 
     /// Leaves after 5 s, raising "guard"; 1 for "nv-step", 0 otherwise.
     int eventHandler(const nv::Event *p_e) override;
+    /// Leaves, raising "guard", once stayed_us reaches the visit's length; true if it left.
+    bool checkVisit(long long stayed_us);
 
 private:
     nv::Clock clock;

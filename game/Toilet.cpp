@@ -2,9 +2,7 @@
 
 #include "TextBox.h"
 
-Toilet::Toilet() {
-    setType(CRAFTING_OBJECT_TYPE);
-    setSprite("toilet");
+Toilet::Toilet() : CraftingObject("toilet") {
     setPosition(nv::Vector(40, 10));
 }
 

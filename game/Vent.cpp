@@ -1,6 +1,3 @@
 #include "Vent.h"
 
-Vent::Vent() {
-    setType(CRAFTING_OBJECT_TYPE);
-    setSprite("vent");
-}
+Vent::Vent() : CraftingObject("vent") {}
