@@ -34,6 +34,9 @@ const float BLANK_QUAD_RIM = 0.5f - 1.0f / 64;
 // Tile edge in pixels for finding what changed: small enough that a changed cell redraws little around it.
 const int TILE_PIXELS = 16;
 const std::size_t MAX_COPIES = 32;
+// The screen keeps what was copied to it only while nothing covers the window; a full copy this often repairs
+// what another window or a screen saver overwrote, at the cost of one full frame's copy about once a second.
+const int SHOWS_BETWEEN_FULL_COPIES = 30;
 
 // Glyphs are sampled unfiltered (a quarter cheaper in a software renderer); on whole pixels every sample falls
 // on a texel's centre, so both drawing paths pick the same texels however the GPU rounds their transforms.
@@ -89,7 +92,8 @@ DisplayManager::DisplayManager()
       window_vertical_chars(24), rectangle(), window_background_color(0, 0, 0, 255), text(), batching(true),
       capture(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache(), window_dirty(true),
       window_live(true), canvas(), canvas_valid(false), show_by_copy(false), picture_in_window(true),
-      show_runs_only(false), tiles(), redrawn_tiles(0), grid_cols(0), grid_rows(0), grid_head(), covered() {
+      show_runs_only(false), shows_since_full_copy(0), tiles(), redrawn_tiles(0), grid_cols(0), grid_rows(0),
+      grid_head(), covered() {
     setType("DisplayManager");
     glyph_cache.fill(nullptr);
 }
@@ -604,7 +608,9 @@ void DisplayManager::showWindow() {
             canvas_valid = false;
         return;
     }
-    if (!show_runs_only) {
+    shows_since_full_copy++;
+    if (!show_runs_only || shows_since_full_copy >= SHOWS_BETWEEN_FULL_COPIES) {
+        shows_since_full_copy = 0;
         SfmlBridge::showByCopy(*window, 0, 0, window_horizontal_pixels, window_vertical_pixels);
         return;
     }

@@ -143,6 +143,7 @@ private:
     bool picture_in_window;
     // Only the changed runs need showing, as the rest of the screen already shows the same pixels.
     bool show_runs_only;
+    int shows_since_full_copy;
     FrameTiles tiles;
     std::size_t redrawn_tiles;
     int grid_cols;
