@@ -21,8 +21,8 @@ class Recorder : public nv::Object {
 public:
     int eventHandler(const nv::Event *p_e) override {
         received.push_back(p_e->getType());
-        if (p_e->getType() == nv::STEP_EVENT) {
-            steps.push_back(static_cast<const nv::EventStep *>(p_e)->getStepCount());
+        if (const auto *p_step = dynamic_cast<const nv::EventStep *>(p_e)) {
+            steps.push_back(p_step->getStepCount());
         }
         if (on_event) {
             on_event(p_e);
