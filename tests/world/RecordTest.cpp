@@ -123,7 +123,8 @@ TEST_F(Record, ReadRecordsApplyTheirValuesThroughTheSetters) {
         std::stringstream ss = streamOf(c.bytes);
         EXPECT_EQ(p->deserialize(&ss), c.result);
         c.check(p);
-        EXPECT_EQ(p->isModified(), std::string(c.name).find(" type") != std::string::npos) << "cleared unless cut short";
+        EXPECT_EQ(p->isModified(), std::string(c.name).find(" type") != std::string::npos)
+            << "cleared unless cut short";
         EXPECT_TRUE(worldConsistent({p}));
         for (const std::string &line : c.lines) {
             EXPECT_EQ(log->count(line), 1) << line;
@@ -131,53 +132,32 @@ TEST_F(Record, ReadRecordsApplyTheirValuesThroughTheSetters) {
     }
 }
 
+// A full record read into a blank object, again into itself, or into a fresh one gives back the same record.
 TEST_F(Record, ObjectsSurviveARoundTripIntoAFreshObjectOrThemselves) {
-    auto *src = new Probe(30.5f, 12.25f, nv::SOFT);
-    src->setType("crate");
-    src->setSprite("guard");
-    nv::Animation animation = src->getAnimation();
-    animation.setIndex(1);
-    animation.setSlowdownCount(-1);
-    src->setAnimation(animation, false);
-    src->setBox(Box(Vector(-2.0f, -1.0f), 5.0f, 3.0f));
-    src->setAltitude(3);
-    src->setNoSoft(true);
-    src->setVelocity(Vector(1.5f, -2.0f));
-    src->setAcceleration(Vector(0.25f, -0.125f));
-    nv::Shape shape;
-    shape.setType(nv::SQUARE);
-    shape.setSize(7.5f);
-    shape.setColor(nv::RED);
-    shape.setAlpha(100);
-    src->setShape(shape);
-    nv::Path path;
-    path.setNodes({Vector(31, 12), Vector(33, 12)});
-    path.advance();
-    src->setPath(path);
-    src->setFollowPath(true);
-    src->setAvoidCollisions(true);
-    src->registerInterest("alpha");
-    src->registerInterest(nv::STEP_EVENT);
-    auto *hidden = new Probe(12, 6, nv::SPECTRAL);
-    hidden->setVisible(false);
-    hidden->setActive(false);
-    for (Probe *from : {src, hidden}) {
-        std::stringstream ss;
-        ASSERT_EQ(from->serialize(&ss, 0x3ffff), 0);
-        const std::string record = ss.str();
-        for (Probe *dst : {new Probe(60, 20), from}) {
-            std::stringstream in = streamOf(record);
+    auto *src = new Probe(), *hidden = new Probe();
+    // clang-format off
+    const std::string records[] = {
+        Bytes().u32(0x3ffff).i32(src->getId()).u8(1).u8(1).i32(2).text("alpha").text(nv::STEP_EVENT).box(-2, -1, 5, 3).vec(30.5f, 12.25f)
+            .text("crate").animation("guard", 1, -1).i32(3).i32(nv::SOFT).u8(1).vec(0.6f, -0.8f).f32(2.5f).vec(0.25f, -0.125f)
+            .shape(nv::SQUARE, 7.5f, nv::RED, 100).u8(1).u64(2).vec(33.5f, 8.25f).vec(35, 8).u8(1).data,
+        Bytes().u32(0x3ffff).i32(hidden->getId()).u8(0).u8(0).i32(1).text("alpha").box(-0.5f, -0.5f, 0.99f, 0.99f).vec(12, 6)
+            .text("ghost").animation("", 0, 0).i32(1).i32(nv::SPECTRAL).u8(0).vec(0, 0).f32(0).vec(0, 0)
+            .shape(nv::UNDEFINED_SHAPE, 1, nv::WHITE, 255).u8(0).u64(0).u8(0).data};
+    // clang-format on
+    for (int i = 0; i < 2; i++) {
+        Probe *from = i == 0 ? src : hidden;
+        for (Probe *dst : {from, from, new Probe(60, 20)}) {
+            std::stringstream in = streamOf(records[i]), again;
             ASSERT_EQ(dst->deserialize(&in), 0);
             EXPECT_EQ(in.peek(), std::char_traits<char>::eof());
-            std::stringstream again;
-            dst->serialize(&again, 0x3ffff);
-            EXPECT_EQ(again.str(), record) << "the same record from the copy";
-            EXPECT_EQ(dst->getAnimation().getSprite(), from->getAnimation().getSprite());
-            EXPECT_EQ(record_test::cellsHolding(dst), record_test::cellsHolding(from));
             EXPECT_FALSE(dst->isModified());
+            dst->serialize(&again, 0x3ffff);
+            EXPECT_EQ(again.str(), records[i]) << "the same record from the copy";
+            EXPECT_EQ(record_test::cellsHolding(dst), record_test::cellsHolding(from));
         }
     }
-    EXPECT_EQ(reach("alpha"), 2);
+    EXPECT_EQ(src->getAnimation().getSprite(), nv::ResourceManager::getInstance().getSprite("guard"));
+    EXPECT_EQ(reach("alpha") + reach(nv::STEP_EVENT), 4);
     EXPECT_EQ(graph().visibleObjects(3).getCount(), 2);
     std::vector<nv::Object *> all(Probe::live().begin(), Probe::live().end());
     EXPECT_TRUE(worldConsistent(all));
@@ -186,14 +166,12 @@ TEST_F(Record, ObjectsSurviveARoundTripIntoAFreshObjectOrThemselves) {
 TEST_F(Record, ReadIdRaisesTheNextIdButNeverLowersIt) {
     auto *a = new Probe();
     const int base = a->getId();
-    std::stringstream ss = streamOf(Bytes().u32(nv::ID).i32(base + 39).data);
-    EXPECT_EQ(a->deserialize(&ss), 0);
-    EXPECT_EQ(a->getId(), base + 39);
-    EXPECT_EQ((new Probe())->getId(), base + 40);
-    std::stringstream low = streamOf(Bytes().u32(nv::ID).i32(base).data);
-    EXPECT_EQ(a->deserialize(&low), 0);
-    EXPECT_EQ(a->getId(), base);
-    EXPECT_EQ((new Probe())->getId(), base + 41);
+    for (const int id : {base + 39, base}) {
+        std::stringstream ss = streamOf(Bytes().u32(nv::ID).i32(id).data);
+        EXPECT_EQ(a->deserialize(&ss), 0);
+        EXPECT_EQ(a->getId(), id);
+        EXPECT_EQ((new Probe())->getId(), id == base ? base + 41 : base + 40);
+    }
 }
 
 } // namespace

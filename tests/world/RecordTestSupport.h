@@ -1,26 +1,20 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <sstream>
-#include <string>
 #include <utility>
-#include <vector>
 
-#include <gtest/gtest.h>
-
-#include "core/Event.h"
+#include "WorldTestSupport.h"
 #include "core/EventStep.h"
 #include "input/EventKeyboard.h"
 #include "input/EventMouse.h"
-#include "core/GameManager.h"
 #include "input/InputManager.h"
 #include "network/EventNetwork.h"
 #include "network/NetworkManager.h"
-#include "world/Object.h"
-#include "world/SceneGraph.h"
-#include "world/WorldManager.h"
+#include "world/utility.h"
 
 namespace record_test {
 
@@ -121,7 +115,30 @@ inline int occurrences(const nv::ObjectList &list, const nv::Object *p_o) {
     return n;
 }
 
-/// The world's indexes and the managers' interest tables agree with the state of every object in `all`
+/// The cells an object should occupy, worked out from its state and box alone: the model the grid is held to.
+inline std::map<std::pair<int, int>, int> expectedCells(const nv::Object *p_o) {
+    const nv::Grid &grid = nv::WorldManager::getInstance().getSceneGraph().getGrid();
+    std::map<std::pair<int, int>, int> cells;
+    const nv::Box b = nv::worldBox(p_o);
+    const auto at = [](float v, int size) { return static_cast<long>(std::floor(v / static_cast<float>(size))); };
+    const long c0 = at(b.getCorner().getX(), grid.getCellWidth()), r0 = at(b.getCorner().getY(), grid.getCellHeight());
+    const long c1 = at(b.getCorner().getX() + b.getHorizontal(), grid.getCellWidth());
+    const long r1 = at(b.getCorner().getY() + b.getVertical(), grid.getCellHeight());
+    if (!p_o->isActive() || !p_o->isSolid()) {
+        return cells;
+    }
+    if (c0 < 0 || r0 < 0 || c1 >= grid.getNumCols() || r1 >= grid.getNumRows()) {
+        cells[{-1, -1}] = 1;
+    }
+    for (long r = std::max(r0, 0L); r <= std::min(r1, grid.getNumRows() - 1L); r++) {
+        for (long c = std::max(c0, 0L); c <= std::min(c1, grid.getNumCols() - 1L); c++) {
+            cells[{static_cast<int>(c), static_cast<int>(r)}] = 1;
+        }
+    }
+    return cells;
+}
+
+/// The world's indexes, grid and the managers' interest tables agree with the state of every object in `all`
 /// (which must be every object in the world).
 inline ::testing::AssertionResult worldConsistent(const std::vector<nv::Object *> &all) {
     const nv::SceneGraph &sg = nv::WorldManager::getInstance().getSceneGraph();
@@ -131,6 +148,7 @@ inline ::testing::AssertionResult worldConsistent(const std::vector<nv::Object *
         return ::testing::AssertionFailure() << "world holds a stray or misses an object";
     }
     int n_solid = 0;
+    std::size_t n_cells = 0;
     std::map<std::string, int> listeners;
     for (nv::Object *p : all) {
         const std::string who = "object " + std::to_string(p->getId()) + " (" + p->getType() + ") ";
@@ -146,25 +164,25 @@ inline ::testing::AssertionResult worldConsistent(const std::vector<nv::Object *
                 return ::testing::AssertionFailure() << who << "wrong in the visible list of altitude " << alt;
             }
         }
-        std::map<std::pair<int, int>, int> want_cells;
-        if (in_solid) {
-            // A newcomer with the same place and extent shows which cells a fresh insertion would give.
-            auto *twin = new nv::Object;
-            twin->setSolidness(p->getSolidness());
-            twin->setBox(p->getBox());
-            twin->setPosition(p->getPosition());
-            want_cells = cellsHolding(twin);
-            delete twin;
-        }
+        const std::map<std::pair<int, int>, int> want_cells = expectedCells(p);
+        n_cells += want_cells.size();
         if (cellsHolding(p) != want_cells) {
-            return ::testing::AssertionFailure() << who << "in the wrong grid cells";
+            return ::testing::AssertionFailure() << who << "at " << p->getPosition().toString() << " box "
+                                                 << p->getBox().toString() << " in the wrong grid cells";
         }
         for (const std::string &name : on ? registeredTypes(p) : std::vector<std::string>()) {
             listeners[name]++;
         }
     }
-    if (solid.getCount() != n_solid) {
-        return ::testing::AssertionFailure() << "solid list holds strays";
+    const nv::Grid &grid = sg.getGrid();
+    std::size_t held = static_cast<std::size_t>(grid.cellObjects(-1, -1).getCount());
+    for (int row = 0; row < grid.getNumRows(); row++) {
+        for (int col = 0; col < grid.getNumCols(); col++) {
+            held += static_cast<std::size_t>(grid.cellObjects(col, row).getCount());
+        }
+    }
+    if (solid.getCount() != n_solid || held != n_cells) {
+        return ::testing::AssertionFailure() << "solid list or grid holds strays";
     }
     for (const auto &entry : listeners) {
         if (entry.first != nv::UNDEFINED_EVENT && reach(entry.first) != entry.second) {

@@ -24,22 +24,6 @@ nv::Path pathThrough(std::vector<Vector> nodes) {
     return path;
 }
 
-TEST_F(World, NewObjectsTakeTheNextIdAndTheDefaults) {
-    auto *p = new nv::Object();
-    EXPECT_EQ((new Probe())->getId(), p->getId() + 1);
-    EXPECT_EQ(p->getType(), "(Undefined)");
-    EXPECT_TRUE(p->isActive() && p->isVisible() && p->isModified());
-    EXPECT_EQ(p->getBox(), Box(Vector(-0.5f, -0.5f), 0.99f, 0.99f));
-    EXPECT_EQ(p->getPosition(), Vector(1, 1));
-    EXPECT_EQ(p->getVelocity() + p->getAcceleration(), Vector(0, 0));
-    EXPECT_EQ(p->getAltitude(), 2);
-    EXPECT_EQ(p->getSolidness(), nv::HARD);
-    EXPECT_FALSE(p->getNoSoft() || p->getAvoidCollisions() || p->getFollowPath());
-    EXPECT_EQ(p->getShape().getType(), nv::UNDEFINED_SHAPE);
-    EXPECT_EQ(p->getModified(), 0x3ffffu);
-    EXPECT_TRUE(world().getAllObjects().contains(p));
-}
-
 TEST_F(World, SettersMarkTheirBitsAndRefuseBadValuesWithTheirMessage) {
     auto *p = new Probe();
     // clang-format off
@@ -61,54 +45,41 @@ TEST_F(World, SettersMarkTheirBitsAndRefuseBadValuesWithTheirMessage) {
         EXPECT_EQ(cases[i].first(), i < cases.size() - 2 ? 0 : i == cases.size() - 2 ? -2 : -1) << i;
         EXPECT_EQ(p->getModified(), cases[i].second) << i;
     }
-    EXPECT_EQ(log->count("Object::setAltitude(): Altitude 5 not in range [0,4].  Ignored."), 1);
-    EXPECT_EQ(log->count("Object::setAltitude(): Altitude -1 not in range [0,4].  Ignored."), 1);
-    EXPECT_EQ(log->count("Object::setSolidness(): Solidness 3 not one of HARD, SOFT or SPECTRAL."), 1);
-    EXPECT_EQ(p->getAltitude(), 4);
-    EXPECT_EQ(nv::solidnessToString(nv::SPECTRAL) + nv::solidnessToString(nv::Solidness(7)), "spectralundefined");
-}
-
-TEST_F(World, VelocitySplitsIntoSpeedAndDirection) {
-    auto *p = new Probe();
-    p->setVelocity(Vector(0, -2));
-    EXPECT_EQ(p->getSpeed(), 2.0f);
-    EXPECT_EQ(p->getDirection(), Vector(0, -1));
-    EXPECT_EQ(p->predictPosition(), Vector(1, -1));
-    p->setDirection(Vector(3, 4));
-    EXPECT_EQ(p->getDirection(), Vector(0.6f, 0.8f));
-    p->setVelocity(Vector(1, 0));
-    p->setAcceleration(Vector(0, 1));
-    p->applyAcceleration();
-    EXPECT_FLOAT_EQ(p->getVelocity().getX() * p->getVelocity().getY(), 1.0f);
+    EXPECT_TRUE(log->has({"Object::setAltitude(): Altitude 5 not in range [0,4].  Ignored.",
+                          "Object::setAltitude(): Altitude -1 not in range [0,4].  Ignored.",
+                          "Object::setSolidness(): Solidness 3 not one of HARD, SOFT or SPECTRAL."}));
 }
 
 TEST_F(World, InterestsGoToTheOwningManagerUpToOneHundredAndLeaveWithTheObject) {
     auto *p = new Probe();
     for (const std::string &type :
          {nv::STEP_EVENT, nv::KEYBOARD_EVENT, nv::MOUSE_EVENT, nv::NETWORK_EVENT, std::string("escape")}) {
-        ASSERT_EQ(p->registerInterest(type), 0);
-        ASSERT_EQ(p->registerInterest(type), 0);
+        ASSERT_EQ(p->registerInterest(type) + p->registerInterest(type), 0);
         EXPECT_EQ(record_test::reach(type), 1) << type;
     }
-    EXPECT_EQ(p->getEventCount(), 5);
-    for (const std::string &type : {nv::COLLISION_EVENT, nv::OUT_EVENT}) {
-        EXPECT_EQ(p->registerInterest(type), -1);
-        EXPECT_EQ(log->count("WorldManager::isValid(): Event " + type + " handled automatically."), 1);
-    }
+    EXPECT_EQ(p->registerInterest(nv::COLLISION_EVENT), -1);
     for (int i = 5; i < nv::MAX_OBJ_EVENTS; i++) {
         ASSERT_EQ(p->registerInterest("type-" + std::to_string(i)), 0);
     }
-    EXPECT_EQ(p->registerInterest("one-more"), -1);
-    EXPECT_EQ(log->count("Object::registerInterest(): maximum (100) reached, cannot register for event 'one-more'"), 1);
-    ASSERT_EQ(p->unregisterInterest("type-50"), 0);
-    EXPECT_EQ(p->registerInterest("one-more"), 0);
+    EXPECT_EQ(p->registerInterest("one-more") + p->unregisterInterest("never"), -2);
+    ASSERT_EQ(p->unregisterInterest("type-50") + p->registerInterest("one-more"), 0);
     EXPECT_EQ(record_test::reach("type-50") + record_test::reach("one-more"), 1);
-    EXPECT_EQ(p->unregisterInterest("never"), -1);
-    EXPECT_EQ(log->count("Object::unregisterInterest(): event 'never' not previously registered"), 1);
+    EXPECT_TRUE(log->has({"Object::registerInterest(): maximum (100) reached, cannot register for event 'one-more'",
+                          "Object::unregisterInterest(): event 'never' not previously registered"}));
     world().markForDelete(p);
     world().update();
     for (const std::string &type : {nv::STEP_EVENT, nv::KEYBOARD_EVENT, nv::NETWORK_EVENT, std::string("escape")}) {
         EXPECT_EQ(record_test::reach(type), 0) << type;
+    }
+    // clang-format off
+    const std::pair<std::string, const char *> refused[] = {{nv::STEP_EVENT, "WorldManager does not handle nv-step"},
+        {nv::KEYBOARD_EVENT, "does not handle nv-keyboard"}, {nv::MOUSE_EVENT, "does not handle nv-mouse"}, {nv::OUT_EVENT, "Event nv-out handled automatically."},
+        {nv::COLLISION_EVENT, "Event nv-collision handled automatically."}, {nv::PATH_EVENT, nullptr}, {"nv-view", nullptr}, {"guard", nullptr}};
+    // clang-format on
+    for (const auto &[type, message] : refused) {
+        log->mark();
+        EXPECT_EQ(world().isValid(type), message == nullptr) << type;
+        EXPECT_EQ(log->count(message != nullptr ? message : "isValid"), message != nullptr ? 1 : 0) << type;
     }
 }
 
@@ -158,20 +129,30 @@ TEST_F(World, PathEventsEndTheSearchAndAFoundPathIsFollowed) {
     EXPECT_EQ(log->count("Object::eventHandler(): Error! Dynamic cast to EventPath failed."), 1);
 }
 
-TEST_F(World, ObjectBuiltWhileTheWorldIsStoppedStaysOutsideEveryList) {
+TEST_F(World, StartAndStopResetTheWorldAndObjectsBuiltWhileStoppedStayOutside) {
+    EXPECT_EQ(world().startUp(), -1);
+    auto *a = new Probe(), *b = new Probe();
+    b->setActive(false);
+    const std::vector<int> ids = {a->getId(), b->getId()};
     world().shutDown();
-    log->mark();
+    EXPECT_EQ(Probe::destroyed(), ids);
     auto outsider = std::make_unique<Probe>();
-    EXPECT_EQ(
-        log->count("WorldManager::insertObject(): Warning! Not adding Object " + std::to_string(outsider->getId())), 1);
-    EXPECT_EQ(log->count("                              because WorldManager not started."), 1);
-    EXPECT_EQ(log->count("Object::Object(): Error! Unable to add"), 1);
+    EXPECT_TRUE(log->has(
+        {"WorldManager::startup(): Warning! WorldManager already started.",
+         "WorldManager::shutDown(): Successfully stopped.",
+         "WorldManager::insertObject(): Warning! Not adding Object " + std::to_string(outsider->getId()),
+         "                              because WorldManager not started.", "Object::Object(): Error! Unable to add"}));
+    world().setBoundary(Box(Vector(0, 0), 40, 40));
+    ASSERT_EQ(world().startUp(), 0);
+    EXPECT_EQ(log->count("WorldManager::startUp(): successfully started."), 1);
+    EXPECT_EQ(world().getBoundary(), Box());
+    EXPECT_EQ(world().getView(), Box());
+    EXPECT_EQ(world().getViewSlack(), Vector());
     world_test::resetWorld();
     outsider->setActive(false);
     outsider->setActive(true);
-    outsider->setVisible(false);
     outsider->setBox(Box(Vector(0, 0), 3, 3));
-    EXPECT_FALSE(world().getAllObjects(true).contains(outsider.get()));
+    EXPECT_TRUE(world().getAllObjects(true).isEmpty());
     EXPECT_EQ(world().setViewFollowing(outsider.get()), -1);
     EXPECT_TRUE(world().getCollisions(outsider.get(), outsider->getPosition()).isEmpty());
 }
@@ -192,8 +173,7 @@ TEST_F(World, SolidnessRulesDecideEventsAndMoves) {
     };
     // clang-format on
     for (const Row &row : rows) {
-        SCOPED_TRACE(std::to_string(row.mover) + (row.no_soft ? "+no_soft onto " : " onto ") +
-                     std::to_string(row.obstacle));
+        SCOPED_TRACE(std::to_string(row.mover) + std::to_string(row.no_soft) + std::to_string(row.obstacle));
         world_test::resetWorld();
         auto *mover = new Probe(10, 10, row.mover);
         mover->setNoSoft(row.no_soft);
@@ -214,16 +194,13 @@ TEST_F(World, SolidnessRulesDecideEventsAndMoves) {
 }
 
 TEST_F(World, EveryObstacleGetsItsPairOfEventsEvenWhenHandlersMoveOthers) {
-    auto *mover = new Probe(10, 10);
-    auto *hard = new Probe(11.6f, 10);
-    auto *soft = new Probe(12.4f, 10, nv::SOFT);
-    auto *bystander = new Probe(30, 10);
-    auto *fourth = new Probe(40, 10);
+    auto *mover = new Probe(10, 10), *hard = new Probe(11.6f, 10), *soft = new Probe(12.4f, 10, nv::SOFT);
+    auto *bystander = new Probe(30, 10), *fourth = new Probe(40, 10);
     hard->on_event = [&](const nv::Event *) { world().moveObject(bystander, Vector(40, 10)); };
     EXPECT_EQ(world().moveObject(mover, Vector(12, 10)), -1);
-    EXPECT_EQ(mover->count(nv::COLLISION_EVENT), 2);
-    EXPECT_EQ(hard->count(nv::COLLISION_EVENT) + soft->count(nv::COLLISION_EVENT) + fourth->count(nv::COLLISION_EVENT),
-              3);
+    EXPECT_EQ(mover->count(nv::COLLISION_EVENT) * 10 + hard->count(nv::COLLISION_EVENT) +
+                  soft->count(nv::COLLISION_EVENT) + fourth->count(nv::COLLISION_EVENT),
+              23);
     EXPECT_EQ(mover->getPosition(), Vector(10, 10));
 }
 
@@ -273,51 +250,30 @@ TEST_F(World, NormalNamesTheTouchedSideAndAvoidingSlidesAlongWalls) {
     EXPECT_EQ(mover->count(nv::COLLISION_EVENT) + block->count(nv::COLLISION_EVENT), 0);
 }
 
-TEST_F(World, StartAndStopResetTheWorldAndDeleteEveryObject) {
-    EXPECT_EQ(world().startUp(), -1);
-    EXPECT_EQ(log->count("WorldManager::startup(): Warning! WorldManager already started."), 1);
-    auto *a = new Probe();
-    auto *b = new Probe();
-    b->setActive(false);
-    const std::vector<int> ids = {a->getId(), b->getId()};
-    world().shutDown();
-    EXPECT_EQ(Probe::destroyed(), ids);
-    EXPECT_EQ(log->count("WorldManager::shutDown(): Successfully stopped."), 1);
-    world().setBoundary(Box(Vector(0, 0), 40, 40));
-    ASSERT_EQ(world().startUp(), 0);
-    EXPECT_EQ(log->count("WorldManager::startUp(): successfully started."), 1);
-    EXPECT_EQ(world().getBoundary(), Box());
-    EXPECT_EQ(world().getView(), Box());
-    EXPECT_EQ(world().getViewSlack(), Vector());
-    EXPECT_TRUE(world().getAllObjects(true).isEmpty());
-}
-
 TEST_F(World, UpdateMovesThenDeletesTheMarkedOnceInMarkingOrder) {
-    auto *a = new Probe(5, 5);
-    auto *b = new Probe(10, 10);
-    auto *c = new Probe(20, 5);
-    auto *d = new Probe(30, 5);
+    auto *a = new Probe(5, 5), *b = new Probe(10, 10), *c = new Probe(20, 5), *d = new Probe(30, 5);
     d->setActive(false);
     EXPECT_EQ(world().getAllObjects(true)[3], d) << "inactive objects come after the active ones";
     for (Probe *p : {a, c, d}) {
         p->setVelocity(Vector(1, 0));
     }
     c->setAcceleration(Vector(0, 1));
+    new Probe(21, 5);
+    Probe *child = nullptr, *late = nullptr;
+    const auto spawn = [](Probe *&into, float x) {
+        into = new Probe(x, 5);
+        into->setVelocity(Vector(0, 1));
+    };
+    a->on_event = [&](const nv::Event *) { spawn(child, 50); };
+    c->on_event = [&](const nv::Event *) { spawn(late, 70); };
     Vector last;
     a->on_destroy = [&] {
         last = a->getPosition();
         world().markForDelete(b);
         world().markForDelete(c);
     };
-    Probe *child = nullptr;
     a->registerInterest("spawn");
-    a->on_event = [&](const nv::Event *) {
-        child = new Probe(50, 5);
-        child->setVelocity(Vector(0, 1));
-    };
-    EXPECT_EQ(world().markForDelete(a), 0);
-    EXPECT_EQ(world().markForDelete(c), 0);
-    EXPECT_EQ(world().markForDelete(a), 0);
+    EXPECT_EQ(world().markForDelete(a) + world().markForDelete(c) + world().markForDelete(a), 0);
     EXPECT_EQ(world().markForDelete(nullptr), -1);
     EXPECT_EQ(log->count("WorldManager::markForDelete(): Error! unable to add Object"), 1);
     record_test::reach("spawn");
@@ -327,43 +283,14 @@ TEST_F(World, UpdateMovesThenDeletesTheMarkedOnceInMarkingOrder) {
     EXPECT_EQ(last, Vector(6, 5)) << "a marked object still moves in its last step";
     EXPECT_EQ(child->getPosition(), Vector(50, 6)) << "made before the step, it moves in it";
     EXPECT_EQ(d->getPosition(), Vector(30, 5));
+    ASSERT_NE(late, nullptr);
+    EXPECT_EQ(late->getPosition(), Vector(70, 5)) << "made during the step, it waits for the next";
     auto *e = new Probe(60, 5, nv::SPECTRAL);
     e->setAcceleration(Vector(1, 0));
     world().update();
     EXPECT_EQ(e->getPosition(), Vector(60, 5)) << "acceleration comes after the move";
     world().update();
-    EXPECT_EQ(e->getPosition(), Vector(61, 5));
-}
-
-TEST_F(World, ObjectsMadeDuringAStepFirstMoveInTheNext) {
-    auto *spawner = new Probe(10, 10);
-    new Probe(11, 10);
-    spawner->setVelocity(Vector(1, 0));
-    Probe *child = nullptr;
-    spawner->on_event = [&child](const nv::Event *) {
-        if (child == nullptr) {
-            child = new Probe(30, 5);
-            child->setVelocity(Vector(0, 1));
-        }
-    };
-    world().update();
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(child->getPosition(), Vector(30, 5));
-    world().update();
-    EXPECT_EQ(child->getPosition(), Vector(30, 6));
-}
-
-TEST_F(World, EventTypesTheWorldRefuses) {
-    // clang-format off
-    const std::pair<std::string, const char *> cases[] = {{nv::STEP_EVENT, "WorldManager does not handle nv-step"},
-        {nv::KEYBOARD_EVENT, "does not handle nv-keyboard"}, {nv::MOUSE_EVENT, "does not handle nv-mouse"},
-        {nv::OUT_EVENT, "Event nv-out handled automatically."}, {nv::PATH_EVENT, nullptr}, {"nv-view", nullptr}, {"guard", nullptr}};
-    // clang-format on
-    for (const auto &[type, message] : cases) {
-        log->mark();
-        EXPECT_EQ(world().isValid(type), message == nullptr) << type;
-        EXPECT_EQ(log->count(message != nullptr ? message : "isValid"), message != nullptr ? 1 : 0) << type;
-    }
+    EXPECT_EQ(e->getPosition() + late->getPosition(), Vector(131, 12));
 }
 
 class HudProbe : public nv::ViewObject {
@@ -389,13 +316,9 @@ TEST_F(World, DrawsVisibleObjectsInTheViewAltitudeByAltitude) {
 }
 
 TEST_F(World, ViewIsClampedToTheBoundaryAndFollowsPastTheSlack) {
-    for (const Vector &where : {Vector(0, 0), Vector(40, 12), Vector(79, 23), Vector(-10, 100)}) {
-        world().setViewPosition(where);
-        EXPECT_EQ(world().getView().getCorner(), Vector(0, 0)) << where.toString();
-    }
     world().setBoundary(Box(Vector(0, 0), 200, 50));
     // clang-format off
-    const Vector clamp[][2] = {{Vector(100, 25), Vector(60, 13)}, {Vector(190, 49), Vector(120, 26)}, {Vector(3, 3), Vector(0, 0)}};
+    const Vector clamp[][2] = {{Vector(100, 25), Vector(60, 13)}, {Vector(190, 49), Vector(120, 26)}, {Vector(3, 3), Vector(0, 0)}, {Vector(-10, 100), Vector(0, 26)}};
     // clang-format on
     for (const auto &c : clamp) {
         world().setViewPosition(c[0]);
@@ -408,21 +331,20 @@ TEST_F(World, ViewIsClampedToTheBoundaryAndFollowsPastTheSlack) {
     EXPECT_EQ(world().getView().getCorner(), Vector(61, 15)) << "no slack keeps it centred";
     world().setViewSlack(Vector(1.0f / 3.0f, 1.0f / 3.0f));
     world().setViewPosition(Vector(40, 12));
-    world().moveObject(p, Vector(40, 12));
     for (float x = 40; x < 53; x += 0.5f) {
         world().moveObject(p, Vector(x, 12));
-        EXPECT_EQ(world().getView().getCorner().getX(), 0.0f) << "x = " << x;
+        EXPECT_EQ(world().getView().getCorner(), Vector(0, 0)) << "x = " << x;
     }
-    world().moveObject(p, Vector(54, 12));
-    EXPECT_NEAR(world().getView().getCorner().getX(), 54.0f - (40.0f + 80.0f / 6.0f), 1e-4);
-    for (float x = 54; x <= 260; x += 1) {
-        world().moveObject(p, Vector(x, 12));
-        ASSERT_LE(world().getView().getCorner().getX(), 120.0f);
+    // Each move starts from the view the one before left; the slack zone is 80/3 wide and 8 high around the centre.
+    // clang-format off
+    const Vector follow[][2] = {{Vector(54, 30), Vector(54 - (40 + 80.0f / 6), 14)}, {Vector(54, 15), Vector(54 - (40 + 80.0f / 6), 7)},
+        {Vector(260, 15), Vector(120, 7)}, {Vector(170, 15), Vector(120, 7)}, {Vector(140, 15), Vector(140 - 80.0f / 3, 7)}};
+    // clang-format on
+    for (const auto &f : follow) {
+        world().moveObject(p, f[0]);
+        EXPECT_NEAR(world().getView().getCorner().getX(), f[1].getX(), 1e-4) << f[0].toString();
+        EXPECT_NEAR(world().getView().getCorner().getY(), f[1].getY(), 1e-4) << f[0].toString();
     }
-    world().moveObject(p, Vector(170, 12));
-    EXPECT_EQ(world().getView().getCorner().getX(), 120.0f);
-    world().moveObject(p, Vector(140, 12));
-    EXPECT_NEAR(world().getView().getCorner().getX(), 140.0f - 80.0f / 3.0f, 1e-4);
     EXPECT_EQ(world().setViewFollowing(reinterpret_cast<nv::Object *>(&log)), -1);
     EXPECT_EQ(world().getViewFollowing(), p);
     world().markForDelete(p);
@@ -471,19 +393,8 @@ TEST_F(World, SceneGraphFailuresAreLoudBeforeGameOverAndQuietAfter) {
 }
 
 TEST_F(World, BoundaryChangeRebuildsTheGridWithTheObjectsInIt) {
-    EXPECT_EQ(graph().getGrid().getNumCols() * 10 + graph().getGrid().getNumRows(), 43);
     EXPECT_EQ(world().setBoundary(Box(Vector(0, 0), 80, 24)), 0);
     EXPECT_EQ(log->count("Scenegraph configuration: GRID"), 0) << "the same boundary does nothing";
-    auto *wall = new Probe(100, 10);
-    wall->setType("wall");
-    auto *mover = new Probe(98, 10);
-    world().setBoundary(Box(Vector(0, 0), 201, 17));
-    EXPECT_EQ(graph().getGrid().getNumCols() * 10 + graph().getGrid().getNumRows(), 113);
-    EXPECT_TRUE(graph().objectsOfType("wall").contains(wall));
-    EXPECT_EQ(world().moveObject(mover, Vector(99.5f, 10)), -1);
-    wall->setPosition(Vector(150, 10));
-    EXPECT_TRUE(world().getCollisions(mover, Vector(99.5f, 10)).isEmpty());
-    EXPECT_TRUE(world().getCollisions(mover, Vector(150, 10)).contains(wall));
     nv::Config::getInstance().loadConfig("grid_width:10,grid_height:4,");
     world().setBoundary(Box(Vector(0, 0), 100, 40));
     EXPECT_EQ(graph().getGrid().getNumCols() * 100 + graph().getGrid().getNumRows(), 1010);
@@ -510,8 +421,7 @@ TEST_F(World, CollisionQueriesFindTouchingNeighboursOnceAndNeverTheAsker) {
     const nv::ObjectList hits = world().getCollisions(a, Vector(19.8f, 7.8f));
     EXPECT_EQ(hits.getCount(), 1);
     EXPECT_EQ(hits[0], big);
-    auto *c = new Probe(-10, -10);
-    auto *d = new Probe(-10.5f, -10);
+    auto *c = new Probe(-10, -10), *d = new Probe(-10.5f, -10);
     EXPECT_TRUE(world().getCollisions(c, c->getPosition()).contains(d)) << "outside the grid";
     EXPECT_TRUE(world().getCollisions(d, Vector(-10.3f, -10)).contains(c));
     c->setPosition(Vector(-20, -10));
@@ -524,17 +434,14 @@ TEST_F(World, GridFailuresAreReported) {
     auto *p = new Probe();
     EXPECT_EQ(grid.insertObject(p) + grid.removeObject(p) + grid.updatePosition(p, Vector(3, 3)), -3);
     EXPECT_TRUE(grid.getCollisions(p, Vector(3, 3)).isEmpty());
-    for (const char *op : {"insertObject", "removeObject", "updatePosition", "getCollisions"}) {
-        EXPECT_EQ(log->count(std::string("Grid::") + op + "(): Error! grid is NULL"), 1) << op;
-    }
     ASSERT_EQ(grid.startUp(), 0);
-    EXPECT_EQ(grid.startUp(), -1);
-    EXPECT_EQ(log->count("Grid::startUp(): Warning! Grid allocated. Not proceeding."), 1);
-    EXPECT_EQ(grid.insertObject(nullptr), -1);
+    EXPECT_EQ(grid.startUp() + grid.insertObject(nullptr), -2);
     EXPECT_TRUE(grid.getCollisions(nullptr, Vector(3, 3)).isEmpty());
-    for (const char *op : {"insertObject", "getCollisions"}) {
-        EXPECT_EQ(log->count(std::string("Grid::") + op + "(): Error! Object is NULL"), 1) << op;
-    }
+    EXPECT_TRUE(
+        log->has({"Grid::insertObject(): Error! grid is NULL", "Grid::removeObject(): Error! grid is NULL",
+                  "Grid::updatePosition(): Error! grid is NULL", "Grid::getCollisions(): Error! grid is NULL",
+                  "Grid::startUp(): Warning! Grid allocated. Not proceeding.",
+                  "Grid::insertObject(): Error! Object is NULL", "Grid::getCollisions(): Error! Object is NULL"}));
     grid.shutDown();
     grid.shutDown();
     EXPECT_FALSE(grid.isStarted());
@@ -543,62 +450,42 @@ TEST_F(World, GridFailuresAreReported) {
     EXPECT_EQ(record_test::cellsHolding(p), (std::map<std::pair<int, int>, int>{{{-1, -1}, 1}}));
 }
 
-TEST(Geometry, VectorsBoxesAndTheirTexts) {
-    Vector v(3, 4);
+TEST(Geometry, VectorsAndBoxOverlaps) {
+    Vector v(3, 4), zero, a(1, 2);
     v.normalize();
-    EXPECT_EQ(v, Vector(0.6f, 0.8f));
-    Vector zero;
     zero.normalize();
-    EXPECT_EQ(zero, Vector(0, 0));
-    Vector a(1, 2);
-    EXPECT_EQ(a - Vector(0.5f, -4), Vector(0.5f, 6));
-    EXPECT_EQ(&(a += Vector(0.5f, -4)), &a);
-    a.scale(-2);
-    EXPECT_EQ(a, Vector(-3, 4));
-    EXPECT_NE(a, Vector(-3, 4.0001f));
-    EXPECT_EQ(Vector(12, 3.5f).toString() + Vector(-0.25f, 1234567.0f).toString(), "(12,3.5)(-0.25,1.23457e+06)");
-    EXPECT_EQ(Box().toString() + "|" + Box(Vector(0, 0), 3, 1).toString(), "(0,0) h: 0 v: 0|(0,0) h: 3 v: 1");
-    EXPECT_EQ(nv::bitsToString(0x80000001u) + nv::floatToString(0.33333334f),
-              "100000000000000000000000000000010.333333");
+    EXPECT_EQ(v + zero, Vector(0.6f, 0.8f)) << "a zero vector stays zero";
+    (a += Vector(0.5f, -4) - Vector(1, 1)).scale(-2);
+    EXPECT_EQ(a, Vector(-1, 6));
+    EXPECT_NE(a, Vector(-1, 6.0001f));
     EXPECT_FLOAT_EQ(nv::distanceBetween(Vector(1, 1), Vector(4, 5)), 5.0f);
     const Box b(Vector(0, 0), 2, 2);
     // clang-format off
     const std::pair<Box, bool> overlaps[] = {{Box(Vector(2, 2), 1, 1), true}, {Box(Vector(2.5f, 0), 1, 1), false},
         {Box(Vector(0.5f, 0.5f), 0.1f, 0.1f), true}, {Box(Vector(1, 5), 1, 1), false}, {Box(Vector(1, 1), 0, 0), true},
-        {Box(Vector(-1, -1), 1, 1), true}, {Box(Vector(-1.01f, 0), 1, 1), false}};
+        {Box(Vector(-1, -1), 1, 1), true}, {Box(Vector(-1.01f, 0), 1, 1), false}, {Box(Vector(2.01f, 0), 0, 0), false}};
     // clang-format on
     for (const auto &[other, want] : overlaps) {
         EXPECT_EQ(nv::boxesOverlap(b, other), want) << other.toString();
         EXPECT_EQ(nv::boxesOverlap(other, b), want) << other.toString();
-        EXPECT_EQ(nv::boxContainsPoint(b, other.getCorner()),
-                  nv::inRange(other.getCorner().getX(), 0, 2) && nv::inRange(other.getCorner().getY(), 0, 2));
+        EXPECT_EQ(nv::boxContainsPoint(b, other.getCorner()), nv::inRange(other.getCorner().getX(), 0, 2) &&
+                                                                  nv::inRange(other.getCorner().getY(), 0, 2) &&
+                                                                  !nv::inRange(1, 2, 1));
     }
-    EXPECT_FALSE(nv::inRange(1, 2, 1));
-    EXPECT_FALSE(nv::boxContainsPoint(b, Vector(2.01f, 0)));
 }
 
 TEST_F(World, RecordsOfVectorsAndBoxesAndTheirStreamChecks) {
-    std::stringstream ss;
-    ASSERT_EQ(Box(Vector(1.5f, -2), 0.99f, 7).serialize(&ss), 0);
-    EXPECT_EQ(ss.str(), record_test::Bytes().box(1.5f, -2, 0.99f, 7).data);
-    Box copy;
-    ASSERT_EQ(copy.deserialize(&ss), 0);
-    EXPECT_EQ(copy, Box(Vector(1.5f, -2), 0.99f, 7));
-    std::stringstream short_vector = record_test::streamOf(record_test::Bytes().vec(7, 8).data.substr(0, 6));
-    Vector v(1, 1);
-    EXPECT_EQ(v.deserialize(&short_vector), -1);
-    EXPECT_EQ(v, Vector(7, 1)) << "what was read stays";
-    std::stringstream short_box = record_test::streamOf(record_test::Bytes().box(1, 2, 3, 4).data.substr(0, 12));
-    EXPECT_EQ(copy.deserialize(&short_box), -1);
-    EXPECT_EQ(copy.getHorizontal(), 3.0f);
-    std::stringstream failed;
+    std::stringstream ss = record_test::streamOf(record_test::Bytes().box(1, 2, 3, 4).data.substr(0, 12));
+    Box box;
+    EXPECT_EQ(box.deserialize(&ss), -1);
+    EXPECT_EQ(box, Box(Vector(1, 2), 3, 0)) << "what was read stays";
+    std::stringstream failed, bad, good;
     failed.setstate(std::ios::failbit);
-    std::stringstream bad;
     bad.setstate(std::ios::badbit);
-    EXPECT_EQ(nv::checkStream("Label()", &failed) + nv::checkStream("Other()", &bad) + nv::checkStream("Good()", &ss),
+    EXPECT_EQ(nv::checkStream("Label()", &failed) + nv::checkStream("Other()", &bad) + nv::checkStream("Good()", &good),
               -2);
-    for (const char *line : {"Vector::deserialize(): Error! Stream eof.", "Box::deserialize(): Error! Stream eof.",
-                             "Label(): Error! Stream fail.", "Other(): Error! Stream fail."}) {
+    for (const char *line :
+         {"Box::deserialize(): Error! Stream eof.", "Label(): Error! Stream fail.", "Other(): Error! Stream fail."}) {
         EXPECT_EQ(log->count(line), 1) << line;
     }
     auto *p = new Probe(10, 5);
@@ -607,9 +494,7 @@ TEST_F(World, RecordsOfVectorsAndBoxesAndTheirStreamChecks) {
 }
 
 TEST_F(World, ObjectListsGrowByDoublingAndKeepTheirOrder) {
-    auto *a = new Probe();
-    auto *b = new Probe();
-    auto *c = new Probe();
+    nv::Object *a = new Probe(), *b = new Probe(), *c = new Probe();
     const auto contents = [](const nv::ObjectList &list) {
         std::vector<nv::Object *> out;
         for (nv::ObjectListIterator it(&list); !it.isDone(); it.next()) {
@@ -624,29 +509,17 @@ TEST_F(World, ObjectListsGrowByDoublingAndKeepTheirOrder) {
         room.push_back(list.getMaxCount());
     }
     EXPECT_EQ(room, (std::vector<int>{1, 1, 2, 4, 4, 8}));
-    EXPECT_EQ(list.insert(nullptr), -1);
-    EXPECT_EQ(list.remove(a), 0);
-    EXPECT_EQ(contents(list), (std::vector<nv::Object *>{b, c, a, b}));
+    EXPECT_EQ(list.insert(nullptr) + list.remove(a), -1);
     nv::ObjectList copy(list);
     copy.remove(b);
     copy = copy;
-    EXPECT_EQ(contents(copy), (std::vector<nv::Object *>{c, a, b}));
     EXPECT_EQ(contents(copy + list), (std::vector<nv::Object *>{c, a, b, b, c, a, b}));
     list.clear();
-    EXPECT_EQ(list.getMaxCount(), 8);
-    EXPECT_EQ(list.remove(a), -1);
-    EXPECT_EQ(copy.getCount(), 3);
+    EXPECT_EQ(list.getMaxCount() + list.remove(a), 7) << "room stays, the object is gone";
     EXPECT_THROW(copy[3], std::out_of_range);
+    EXPECT_THROW(list[-1], std::out_of_range);
     EXPECT_EQ(log->count("ObjectList::operator[](): Error! Index 3 out of range [0, 2]"), 1);
-    try {
-        (void)list[-1];
-        FAIL() << "no exception";
-    } catch (const std::out_of_range &e) {
-        EXPECT_STREQ(e.what(), "ObjectList::operator[](): Invalid index!");
-    }
-    EXPECT_EQ(log->count("Index -1 out of range [0, -1]"), 1);
     nv::ObjectListIterator it(&list);
-    EXPECT_TRUE(it.isDone());
     EXPECT_EQ(it.currentObject(), nullptr);
     it.setList(&copy);
     copy.remove(c);
@@ -654,7 +527,6 @@ TEST_F(World, ObjectListsGrowByDoublingAndKeepTheirOrder) {
     EXPECT_EQ(it.currentObject(), b) << "removing the current item skips the one moving into its place";
     it.next();
     it.next();
-    EXPECT_TRUE(it.isDone());
     copy.insert(c);
     EXPECT_EQ(it.currentObject(), c) << "the count is read at every call";
     it.first();

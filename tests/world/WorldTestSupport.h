@@ -11,8 +11,8 @@
 
 #include "core/Config.h"
 #include "core/GameManager.h"
-#include "support/TestSupport.h"
 #include "path/EventPath.h"
+#include "support/TestSupport.h"
 #include "world/EventCollision.h"
 #include "world/EventOut.h"
 #include "world/Object.h"
@@ -90,6 +90,15 @@ public:
     std::string text() const { return nv_test::fileText(path); }
     /// How many times needle occurs in what was written after the last mark().
     int count(const std::string &needle) const { return nv_test::countOf(text().substr(mark_at), needle); }
+    /// Each line occurs exactly `times` times after the last mark().
+    ::testing::AssertionResult has(const std::vector<std::string> &lines, int times = 1) const {
+        for (const std::string &line : lines) {
+            if (count(line) != times) {
+                return ::testing::AssertionFailure() << "'" << line << "' logged " << count(line) << " times";
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
     /// Makes count() look only at what is written from now on.
     void mark() { mark_at = text().size(); }
 
