@@ -89,24 +89,6 @@ inline int reach(const std::string &event_type) {
     return nv::WorldManager::getInstance().onEvent(&event);
 }
 
-/// Grid cells (the outside list as (-1,-1)) that hold p_o, with their multiplicity.
-inline std::map<std::pair<int, int>, int> cellsHolding(const nv::Object *p_o) {
-    const nv::Grid &grid = nv::WorldManager::getInstance().getSceneGraph().getGrid();
-    std::map<std::pair<int, int>, int> cells;
-    for (int row = -1; row < grid.getNumRows(); row++) {
-        for (int col = row == -1 ? -1 : 0; col < (row == -1 ? 0 : grid.getNumCols()); col++) {
-            const nv::ObjectList list = grid.cellObjects(col, row);
-            for (int i = 0; i < list.getCount(); i++) {
-                cells[{col, row}] += list[i] == p_o ? 1 : 0;
-            }
-            if (cells[{col, row}] == 0) {
-                cells.erase({col, row});
-            }
-        }
-    }
-    return cells;
-}
-
 inline int occurrences(const nv::ObjectList &list, const nv::Object *p_o) {
     int n = 0;
     for (int i = 0; i < list.getCount(); i++) {
@@ -115,10 +97,27 @@ inline int occurrences(const nv::ObjectList &list, const nv::Object *p_o) {
     return n;
 }
 
-/// The cells an object should occupy, worked out from its state and box alone: the model the grid is held to.
-inline std::map<std::pair<int, int>, int> expectedCells(const nv::Object *p_o) {
+/// Grid cells, (column, row), with how often each holds an object; the outside list is (-1,-1).
+using Cells = std::map<std::pair<int, int>, int>;
+
+/// The grid cells that hold p_o.
+inline Cells cellsHolding(const nv::Object *p_o) {
     const nv::Grid &grid = nv::WorldManager::getInstance().getSceneGraph().getGrid();
-    std::map<std::pair<int, int>, int> cells;
+    Cells cells;
+    for (int row = -1; row < grid.getNumRows(); row++) {
+        for (int col = row == -1 ? -1 : 0; col < (row == -1 ? 0 : grid.getNumCols()); col++) {
+            if (const int n = occurrences(grid.cellObjects(col, row), p_o)) {
+                cells[{col, row}] = n;
+            }
+        }
+    }
+    return cells;
+}
+
+/// The cells an object should occupy, worked out from its state and box alone: the model the grid is held to.
+inline Cells expectedCells(const nv::Object *p_o) {
+    const nv::Grid &grid = nv::WorldManager::getInstance().getSceneGraph().getGrid();
+    Cells cells;
     const nv::Box b = nv::worldBox(p_o);
     const auto at = [](float v, int size) { return static_cast<long>(std::floor(v / static_cast<float>(size))); };
     const long c0 = at(b.getCorner().getX(), grid.getCellWidth()), r0 = at(b.getCorner().getY(), grid.getCellHeight());
@@ -164,7 +163,7 @@ inline ::testing::AssertionResult worldConsistent(const std::vector<nv::Object *
                 return ::testing::AssertionFailure() << who << "wrong in the visible list of altitude " << alt;
             }
         }
-        const std::map<std::pair<int, int>, int> want_cells = expectedCells(p);
+        const Cells want_cells = expectedCells(p);
         n_cells += want_cells.size();
         if (cellsHolding(p) != want_cells) {
             return ::testing::AssertionFailure() << who << "at " << p->getPosition().toString() << " box "

@@ -15,7 +15,7 @@ protected:
     /// Every object is in exactly the lists and grid cells its state calls for, and the grid fits the boundary.
     ::testing::AssertionResult holds() {
         ::testing::AssertionResult lists =
-            record_test::worldConsistent(std::vector<nv::Object *>(Probe::live().begin(), Probe::live().end()));
+            record_test::worldConsistent(std::vector<nv::Object *>(Probe::live.begin(), Probe::live.end()));
         const nv::Grid &grid = graph().getGrid();
         const Box boundary = world().getBoundary();
         if (lists &&
@@ -35,7 +35,7 @@ TEST_F(WorldInvariant, RandomOperationsKeepEveryIndexExact) {
     const Box boundaries[] = {Box(Vector(0, 0), 80, 24), Box(Vector(0, 0), 100, 40), Box(Vector(0, 0), 41, 17), Box()};
     // clang-format off
     const std::vector<std::function<void(Probe *)>> operations = {
-        [&](Probe *) { if (Probe::live().size() < 60) (new Probe(uniform(-10, 100), uniform(-10, 45)))->setSolidness(nv::Solidness(pick(3))); },
+        [&](Probe *) { if (Probe::live.size() < 60) (new Probe(uniform(-10, 100), uniform(-10, 45)))->setSolidness(nv::Solidness(pick(3))); },
         [&](Probe *p) { world().markForDelete(p); },
         [&](Probe *) { world().update(); },
         [&](Probe *p) { world().moveObject(p, Vector(uniform(-10, 100), uniform(-10, 45))); },
@@ -56,8 +56,8 @@ TEST_F(WorldInvariant, RandomOperationsKeepEveryIndexExact) {
     for (int step = 0; step < 4000; step++) {
         int op = pick(static_cast<int>(operations.size()));
         Probe *p = nullptr;
-        if (!Probe::live().empty()) {
-            p = *std::next(Probe::live().begin(), pick(static_cast<int>(Probe::live().size())));
+        if (!Probe::live.empty()) {
+            p = *std::next(Probe::live.begin(), pick(static_cast<int>(Probe::live.size())));
         }
         operations[p == nullptr ? 0 : static_cast<std::size_t>(op)](p);
         ASSERT_TRUE(holds()) << "after operation " << step << " (" << op << ")";

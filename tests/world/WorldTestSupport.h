@@ -23,14 +23,14 @@ namespace world_test {
 /// An object that counts what reaches its handler, keeps its collisions and can run hooks.
 class Probe : public nv::Object {
 public:
-    Probe() { live().insert(this); }
+    Probe() { live.insert(this); }
     Probe(float x, float y, nv::Solidness s = nv::HARD) : Probe() {
         setPosition(nv::Vector(x, y));
         setSolidness(s);
     }
     ~Probe() override {
-        live().erase(this);
-        destroyed().push_back(getId());
+        live.erase(this);
+        destroyed.push_back(getId());
         if (on_destroy) {
             on_destroy();
         }
@@ -46,7 +46,7 @@ public:
         return p_e->getType() == nv::PATH_EVENT ? nv::Object::eventHandler(p_e) : 1;
     }
     int draw() override {
-        drawn().push_back(getId());
+        drawn.push_back(getId());
         return 0;
     }
     int count(const std::string &event_type) { return counts[event_type]; }
@@ -56,20 +56,9 @@ public:
     std::function<void(const nv::Event *)> on_event;
     std::function<void()> on_destroy;
     /// Every probe not yet destroyed.
-    static std::set<Probe *> &live() {
-        static std::set<Probe *> all;
-        return all;
-    }
-    /// Ids of destroyed probes, in destruction order.
-    static std::vector<int> &destroyed() {
-        static std::vector<int> ids;
-        return ids;
-    }
-    /// Ids of drawn probes, in drawing order.
-    static std::vector<int> &drawn() {
-        static std::vector<int> ids;
-        return ids;
-    }
+    static inline std::set<Probe *> live;
+    /// Ids of destroyed and of drawn probes, in that order.
+    static inline std::vector<int> destroyed, drawn;
 };
 
 /// Sends the log into a private file, removed afterwards, so tests can read what was written.
@@ -116,8 +105,8 @@ inline void resetWorld(float width = 80.0f, float height = 24.0f) {
     world.startUp();
     world.setBoundary(nv::Box(nv::Vector(0, 0), width, height));
     world.setView(nv::Box(nv::Vector(0, 0), width, height));
-    Probe::destroyed().clear();
-    Probe::drawn().clear();
+    Probe::destroyed.clear();
+    Probe::drawn.clear();
 }
 
 /// The world's fixture: a fresh 80 x 24 world and a captured log for every test, everything stopped afterwards.
