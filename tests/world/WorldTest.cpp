@@ -1,5 +1,6 @@
 #include <cmath>
 #include <stdexcept>
+#include <tuple>
 
 #include "RecordTestSupport.h"
 #include "WorldTestSupport.h"
@@ -52,8 +53,8 @@ TEST_F(World, SettersMarkTheirBitsAndRefuseBadValuesWithTheirMessage) {
 
 TEST_F(World, InterestsGoToTheOwningManagerUpToOneHundredAndLeaveWithTheObject) {
     auto *p = new Probe();
-    for (const std::string &type :
-         {nv::STEP_EVENT, nv::KEYBOARD_EVENT, nv::MOUSE_EVENT, nv::NETWORK_EVENT, std::string("escape")}) {
+    const std::string owned[] = {nv::STEP_EVENT, nv::KEYBOARD_EVENT, nv::MOUSE_EVENT, nv::NETWORK_EVENT, "escape"};
+    for (const std::string &type : owned) {
         ASSERT_EQ(p->registerInterest(type) + p->registerInterest(type), 0);
         EXPECT_EQ(record_test::reach(type), 1) << type;
     }
@@ -68,7 +69,7 @@ TEST_F(World, InterestsGoToTheOwningManagerUpToOneHundredAndLeaveWithTheObject) 
                           "Object::unregisterInterest(): event 'never' not previously registered"}));
     world().markForDelete(p);
     world().update();
-    for (const std::string &type : {nv::STEP_EVENT, nv::KEYBOARD_EVENT, nv::NETWORK_EVENT, std::string("escape")}) {
+    for (const std::string &type : owned) {
         EXPECT_EQ(record_test::reach(type), 0) << type;
     }
     // clang-format off
@@ -94,8 +95,7 @@ TEST_F(World, PathIsWalkedNodeByNodeSnappingWithinThreeQuartersOfTheSpeed) {
         xs.push_back(p->getPosition().getX());
     }
     EXPECT_EQ(xs, (std::vector<float>{2, 3, 4, 5, 6, 7, 8, 9, 9, 9}));
-    EXPECT_EQ(p->getDirection(), Vector(0, 0));
-    EXPECT_FALSE(p->getFollowPath());
+    EXPECT_TRUE(p->getDirection() == Vector(0, 0) && !p->getFollowPath());
     p->setSpeed(2);
     p->setPath(pathThrough({Vector(10.4f, 1), Vector(10.4f, 9)}));
     p->setFollowPath(true);
@@ -105,23 +105,17 @@ TEST_F(World, PathIsWalkedNodeByNodeSnappingWithinThreeQuartersOfTheSpeed) {
 }
 
 TEST_F(World, PathEventsEndTheSearchAndAFoundPathIsFollowed) {
-    for (const int result : {nv::PATH_FOUND, nv::PATH_NONE, -1}) {
+    for (const int result : {nv::PATH_FOUND, nv::PATH_NONE}) {
         auto *p = new Probe(1, 1);
         auto search = std::make_unique<nv::PathFind>(p, 1, 1, 5, 1);
         nv::PathFind *p_search = search.get();
         ASSERT_EQ(nv::PathManager::getInstance().addPath(p_search), 0);
         p->setPathSearch(std::move(search));
-        if (result == -1) {
-            world().markForDelete(p);
-            world().update();
-        } else {
-            nv::EventPath event(result, pathThrough({Vector(3, 1), Vector(5, 1)}));
-            EXPECT_EQ(p->eventHandler(&event), 1);
-            EXPECT_EQ(p->getFollowPath(), result == nv::PATH_FOUND);
-            EXPECT_EQ(p->getDirection(), result == nv::PATH_FOUND ? Vector(1, 0) : Vector());
-            EXPECT_EQ(p->getPathSearch(), nullptr);
-        }
-        EXPECT_FALSE(nv::PathManager::getInstance().holds(p_search)) << result;
+        nv::EventPath event(result, pathThrough({Vector(3, 1), Vector(5, 1)}));
+        EXPECT_EQ(p->eventHandler(&event), 1);
+        EXPECT_EQ(p->getFollowPath(), result == nv::PATH_FOUND);
+        EXPECT_EQ(p->getDirection(), result == nv::PATH_FOUND ? Vector(1, 0) : Vector());
+        EXPECT_TRUE(p->getPathSearch() == nullptr && !nv::PathManager::getInstance().holds(p_search)) << result;
     }
     nv::Event fake;
     fake.setType(nv::PATH_EVENT);
@@ -145,9 +139,7 @@ TEST_F(World, StartAndStopResetTheWorldAndObjectsBuiltWhileStoppedStayOutside) {
     world().setBoundary(Box(Vector(0, 0), 40, 40));
     ASSERT_EQ(world().startUp(), 0);
     EXPECT_EQ(log->count("WorldManager::startUp(): successfully started."), 1);
-    EXPECT_EQ(world().getBoundary(), Box());
-    EXPECT_EQ(world().getView(), Box());
-    EXPECT_EQ(world().getViewSlack(), Vector());
+    EXPECT_TRUE(world().getBoundary() == Box() && world().getView() == Box() && world().getViewSlack() == Vector());
     world_test::resetWorld();
     outsider->setActive(false);
     outsider->setActive(true);
@@ -158,29 +150,22 @@ TEST_F(World, StartAndStopResetTheWorldAndObjectsBuiltWhileStoppedStayOutside) {
 }
 
 TEST_F(World, SolidnessRulesDecideEventsAndMoves) {
-    struct Row {
-        nv::Solidness mover;
-        bool no_soft;
-        nv::Solidness obstacle;
-        bool events, moves;
-    };
+    using nv::HARD, nv::SOFT, nv::SPECTRAL;
+    // Mover, its no-soft flag, obstacle, whether both get collision events, whether the mover moves.
     // clang-format off
-    const Row rows[] = {
-        {nv::HARD, false, nv::HARD, true, false}, {nv::HARD, false, nv::SOFT, true, true}, {nv::HARD, true, nv::HARD, true, false},
-        {nv::HARD, true, nv::SOFT, true, false}, {nv::SOFT, false, nv::HARD, true, true}, {nv::SOFT, false, nv::SOFT, true, true},
-        {nv::SOFT, true, nv::HARD, true, true}, {nv::SOFT, true, nv::SOFT, true, false}, {nv::SPECTRAL, false, nv::HARD, false, true},
-        {nv::SPECTRAL, true, nv::SOFT, false, true}, {nv::HARD, false, nv::SPECTRAL, false, true},
-    };
+    const std::tuple<nv::Solidness, bool, nv::Solidness, bool, bool> rows[] = {
+        {HARD, false, HARD, true, false}, {HARD, false, SOFT, true, true}, {HARD, true, HARD, true, false}, {HARD, true, SOFT, true, false},
+        {SOFT, false, HARD, true, true}, {SOFT, false, SOFT, true, true}, {SOFT, true, HARD, true, true}, {SOFT, true, SOFT, true, false},
+        {SPECTRAL, false, HARD, false, true}, {SPECTRAL, true, SOFT, false, true}, {HARD, false, SPECTRAL, false, true}};
     // clang-format on
-    for (const Row &row : rows) {
-        SCOPED_TRACE(std::to_string(row.mover) + std::to_string(row.no_soft) + std::to_string(row.obstacle));
+    for (const auto &[mover_solidness, no_soft, obstacle_solidness, events, moves] : rows) {
+        SCOPED_TRACE(std::to_string(mover_solidness) + std::to_string(no_soft) + std::to_string(obstacle_solidness));
         world_test::resetWorld();
-        auto *mover = new Probe(10, 10, row.mover);
-        mover->setNoSoft(row.no_soft);
-        auto *obstacle = new Probe(12, 10, row.obstacle);
-        EXPECT_EQ(world().moveObject(mover, Vector(12, 10)), row.moves ? 0 : -1);
-        EXPECT_EQ(mover->getPosition(), row.moves ? Vector(12, 10) : Vector(10, 10));
-        EXPECT_EQ(mover->count(nv::COLLISION_EVENT) + obstacle->count(nv::COLLISION_EVENT), row.events ? 2 : 0);
+        auto *mover = new Probe(10, 10, mover_solidness), *obstacle = new Probe(12, 10, obstacle_solidness);
+        mover->setNoSoft(no_soft);
+        EXPECT_EQ(world().moveObject(mover, Vector(12, 10)), moves ? 0 : -1);
+        EXPECT_EQ(mover->getPosition(), moves ? Vector(12, 10) : Vector(10, 10));
+        EXPECT_EQ(mover->count(nv::COLLISION_EVENT) + obstacle->count(nv::COLLISION_EVENT), events ? 2 : 0);
         for (Probe *p : {mover, obstacle}) {
             for (const nv::EventCollision &c : p->collisions) {
                 EXPECT_TRUE(c.getObject1() == mover && c.getObject2() == obstacle && c.getPosition() == Vector(12, 10));
@@ -449,15 +434,7 @@ TEST_F(World, GridFailuresAreReported) {
     EXPECT_EQ(record_test::cellsHolding(p), (record_test::Cells{{{-1, -1}, 1}}));
 }
 
-TEST(Geometry, VectorsAndBoxOverlaps) {
-    Vector v(3, 4), zero, a(1, 2);
-    v.normalize();
-    zero.normalize();
-    EXPECT_EQ(v + zero, Vector(0.6f, 0.8f)) << "a zero vector stays zero";
-    (a += Vector(0.5f, -4) - Vector(1, 1)).scale(-2);
-    EXPECT_EQ(a, Vector(-1, 6));
-    EXPECT_NE(a, Vector(-1, 6.0001f));
-    EXPECT_FLOAT_EQ(nv::distanceBetween(Vector(1, 1), Vector(4, 5)), 5.0f);
+TEST(Geometry, BoxesOverlapWhenTheyTouch) {
     const Box b(Vector(0, 0), 2, 2);
     // clang-format off
     const std::pair<Box, bool> overlaps[] = {{Box(Vector(2, 2), 1, 1), true}, {Box(Vector(2.5f, 0), 1, 1), false},
@@ -471,6 +448,9 @@ TEST(Geometry, VectorsAndBoxOverlaps) {
                                                                   nv::inRange(other.getCorner().getY(), 0, 2) &&
                                                                   !nv::inRange(1, 2, 1));
     }
+    Vector zero;
+    zero.normalize();
+    EXPECT_EQ(zero, Vector(0, 0)) << "a zero vector stays zero";
 }
 
 TEST_F(World, RecordsOfVectorsAndBoxesAndTheirStreamChecks) {
