@@ -64,6 +64,7 @@ TEST_F(WorldInvariant, RandomOperationsKeepEveryIndexExact) {
     }
     world().update();
     EXPECT_TRUE(holds());
+    EXPECT_EQ(log->count("failed"), 0) << "no index update fails";
 }
 
 TEST_F(WorldInvariant, MovesAcrossCellBordersKeepTheGridExact) {
