@@ -28,17 +28,11 @@ public:
     Bytes &u8(std::uint8_t v) { return raw(&v, sizeof(v)); }
     Bytes &vec(float x, float y) { return f32(x).f32(y); }
     Bytes &box(float x, float y, float h, float v) { return vec(x, y).f32(h).f32(v); }
-    Bytes &text(const std::string &s) {
-        u64(s.size());
-        data += s;
-        return *this;
-    }
+    Bytes &text(const std::string &s) { return u64(s.size()).raw(s.data(), s.size()); }
     /// The animation record: name, index, slowdown count.
     Bytes &animation(const std::string &name, int index, int slowdown) { return text(name).i32(index).i32(slowdown); }
     /// The shape record: type, size, color, alpha.
-    Bytes &shape(int type, float size, int color, std::uint8_t alpha) {
-        return i32(type).f32(size).i32(color).u8(alpha);
-    }
+    Bytes &shape(int type, float size, int color, std::uint8_t a) { return i32(type).f32(size).i32(color).u8(a); }
     std::string data;
 
 private:
