@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -16,22 +17,20 @@
 
 namespace core_test {
 
-/// An object that records the types and step counts it receives and can run an action in its handler.
+/// An object that records the step counts of the events it receives (-1 for other events) and can act in its
+/// handler and on its deletion.
 class Recorder : public nv::Object {
 public:
+    ~Recorder() override { on_delete(); }
     int eventHandler(const nv::Event *p_e) override {
-        received.push_back(p_e->getType());
-        if (const auto *p_step = dynamic_cast<const nv::EventStep *>(p_e)) {
-            steps.push_back(p_step->getStepCount());
-        }
-        if (on_event) {
-            on_event(p_e);
-        }
+        const auto *p_step = dynamic_cast<const nv::EventStep *>(p_e);
+        steps.push_back(p_step != nullptr ? p_step->getStepCount() : -1);
+        on_event(p_e);
         return 1;
     }
-    std::vector<std::string> received;
     std::vector<int> steps;
-    std::function<void(const nv::Event *)> on_event;
+    std::function<void(const nv::Event *)> on_event = [](const nv::Event *) {};
+    std::function<void()> on_delete = [] {};
 };
 
 /// Puts the game, world and log managers and the configuration back to their first-use state.
@@ -47,6 +46,18 @@ inline void resetCore() {
     nv::match("reset:", "");
 }
 
+/// What the call writes to standard error.
+inline std::string stderrOf(const std::function<void()> &call) {
+    ::testing::internal::CaptureStderr();
+    call();
+    return ::testing::internal::GetCapturedStderr();
+}
+
+/// The log text's messages without their time and step prefixes, one line each.
+inline std::string messagesOf(const std::string &text) {
+    return std::regex_replace(text, std::regex("^.{14}", std::regex::multiline), "");
+}
+
 /// The core's fixture: fresh singletons, a started world for objects, and a private folder for files.
 class CoreTest : public ::testing::Test {
 protected:
@@ -57,7 +68,7 @@ protected:
     void TearDown() override { resetCore(); }
     /// The log's text after stopping it.
     std::string stopLog() {
-        nv::LogManager::getInstance().shutDown();
+        log_manager.shutDown();
         return nv_test::fileText(log_path);
     }
 
