@@ -1,8 +1,13 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -58,7 +63,8 @@ inline std::string messagesOf(const std::string &text) {
     return std::regex_replace(text, std::regex("^.{14}", std::regex::multiline), "");
 }
 
-/// The core's fixture: fresh singletons, a started world for objects, and a private folder for files.
+/// The core's fixture: fresh singletons, a started world for objects, and a private folder for files. The standard
+/// headers above serve every core test.
 class CoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -66,11 +72,6 @@ protected:
         nv::WorldManager::getInstance().startUp();
     }
     void TearDown() override { resetCore(); }
-    /// The log's text after stopping it.
-    std::string stopLog() {
-        log_manager.shutDown();
-        return nv_test::fileText(log_path);
-    }
 
     nv_test::TempDir dir{"nv-core"};
     std::string log_path = dir.file("test.log");

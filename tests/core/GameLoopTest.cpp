@@ -27,10 +27,10 @@ protected:
             game_manager.setGameOver(game_manager.getGameOver() || each_ends_game(p_stepper->steps.back()));
         };
         game_manager.run();
-        return stopLog();
+        log_manager.shutDown();
+        return nv_test::fileText(log_path);
     }
-    core_test::Recorder *p_stepper = nullptr;
-    core_test::Recorder *p_later = nullptr;
+    core_test::Recorder *p_stepper = nullptr, *p_later = nullptr;
 };
 
 TEST_F(GameLoopTest, StepsCountFromZeroAndTheLastStepRunsToItsEnd) {
@@ -71,7 +71,7 @@ std::vector<bool> startedFlags() {
             nv::PathManager::getInstance().isStarted(),     nv::GameManager::getInstance().isStarted()};
 }
 
-TEST_F(CoreTest, GameManagerStartsInOrderAndStopsInReverseWithTheLogLast) {
+TEST_F(CoreTest, GameManagerStartsInOrderStopsInReverseWithTheLogLastAndStopsAtTheFirstFailure) {
     nv::WorldManager::getInstance().shutDown();
     ScopedEnv config("NORVANTIS_CONFIG", dir.write("c", "headless:true,networking:true,frame_time:5,random_seed:-2,"));
     ASSERT_EQ(game_manager.startUp(), 0);
@@ -97,10 +97,7 @@ TEST_F(CoreTest, GameManagerStartsInOrderAndStopsInReverseWithTheLogLast) {
                   "WorldManager::shutDown(): Successfully stopped.\n" +
                   stars + "\n** Game engine stopped **\n")
         << "level-1 lines stay out; the stop banner still reaches the open log";
-}
-
-// A manager already started refuses a second start, which shows where the start stops.
-TEST_F(CoreTest, StartStopsAtTheFirstFailureAndShutDownStopsWhatStarted) {
+    // A manager already started refuses a second start, which shows where the start stops.
     const std::tuple<nv::Manager *, const char *, const char *, std::vector<bool>> cases[] = {
         {&nv::ResourceManager::getInstance(), "true", "Error! Starting resource manager.", {1, 1, 1, 1, 1, 0, 0, 0}},
         {&nv::WorldManager::getInstance(), "false", "Error starting world manager.", {1, 1, 1, 0, 1, 1, 0, 0}},
@@ -108,7 +105,7 @@ TEST_F(CoreTest, StartStopsAtTheFirstFailureAndShutDownStopsWhatStarted) {
     };
     for (const auto &[p_blocker, networking, message, started] : cases) {
         core_test::resetCore();
-        ScopedEnv config("NORVANTIS_CONFIG", dir.write("c", std::string("headless:true,networking:") + networking));
+        ScopedEnv env("NORVANTIS_CONFIG", dir.write("c", std::string("headless:true,networking:") + networking));
         ASSERT_EQ(p_blocker->startUp(), 0);
         EXPECT_EQ(game_manager.startUp(), -1);
         EXPECT_EQ(startedFlags(), started) << message;
