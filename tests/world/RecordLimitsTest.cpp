@@ -47,22 +47,3 @@ TEST_F(RecordLimits, AnimationStateAtTheTopOfTheRangeWrapsInsteadOfOverflowing) 
     EXPECT_EQ(animation.getIndex(), 0);
     EXPECT_EQ(animation.getSlowdownCount(), 0);
 }
-
-TEST_F(RecordLimits, AnimationRecordsAreCheckedBeforeUse) {
-    const std::pair<std::string, std::string> cases[] = {
-        {Bytes().text("abcdef").data.substr(0, 10), "Animation::deserialize(): Error! Stream eof."},
-        {Bytes().animation("x", -1, 0).data,
-         "Animation::deserialize(): Error! Index -1 or slowdown count 0 out of range."},
-        {Bytes().animation("x", 0, -2).data,
-         "Animation::deserialize(): Error! Index 0 or slowdown count -2 out of range."},
-    };
-    for (const auto &c : cases) {
-        log->mark();
-        nv::Animation animation;
-        std::stringstream ss = streamOf(c.first);
-        EXPECT_EQ(animation.deserialize(&ss), -1);
-        EXPECT_EQ(log->count(c.second), 1) << c.second;
-        EXPECT_EQ(log->count("Cannot allocate"), 0);
-        EXPECT_EQ(animation.getName(), "");
-    }
-}

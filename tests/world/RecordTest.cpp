@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <climits>
 
 #include "RecordTestSupport.h"
@@ -105,6 +106,12 @@ TEST_F(Record, ReadRecordsApplyTheirValuesThroughTheSetters) {
          [](Probe *p) { EXPECT_EQ(p->getAltitude(), 2); }, {"Animation::deserialize(): Error! Cannot allocate", "Object::deserialize(): Error! Stream fail."}},
         {"truncated", Bytes().u32(nv::POSITION | nv::ALTITUDE).vec(7, 3).i32(4).data.substr(0, 14), -1,
          [](Probe *p) { EXPECT_EQ(p->getPosition(), Vector(7, 3)); EXPECT_EQ(p->getAltitude(), 2); }, {"Object::deserialize(): Error! Stream eof."}},
+        {"short animation", Bytes().u32(nv::ANIMATION).text("abcdef").data.substr(0, 14), -1, [](Probe *p) { EXPECT_EQ(p->getAnimation().getName(), ""); },
+         {"Animation::deserialize(): Error! Stream eof."}},
+        {"negative index", Bytes().u32(nv::ANIMATION).animation("x", -1, 0).data, -1, [](Probe *p) { EXPECT_EQ(p->getAnimation().getName(), ""); },
+         {"Animation::deserialize(): Error! Index -1 or slowdown count 0 out of range."}},
+        {"slowdown count below -1", Bytes().u32(nv::ANIMATION).animation("x", 0, -2).data, -1, [](Probe *p) { EXPECT_EQ(p->getAnimation().getName(), ""); },
+         {"Animation::deserialize(): Error! Index 0 or slowdown count -2 out of range."}},
         {"huge event count", Bytes().u32(nv::EVENTS).i32(INT_MAX).text("a").text("b").data, -1,
          [](Probe *p) { EXPECT_EQ(registeredTypes(p), (std::vector<std::string>{"a", "b"})); }, {}},
     };
@@ -122,6 +129,10 @@ TEST_F(Record, ReadRecordsApplyTheirValuesThroughTheSetters) {
             << "cleared unless cut short";
         EXPECT_TRUE(worldConsistent({p}));
         EXPECT_TRUE(log->has(c.lines));
+        EXPECT_EQ(log->count("Cannot allocate"),
+                  std::count_if(c.lines.begin(), c.lines.end(),
+                                [](const std::string &l) { return l.find("Cannot allocate") != std::string::npos; }))
+            << "nothing allocated for a length the record does not back";
     }
 }
 
