@@ -1,6 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <functional>
 #include <random>
 
 #include "LiteralPathSearch.h"
