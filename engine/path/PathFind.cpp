@@ -6,6 +6,7 @@
 #include <typeinfo>
 
 #include "core/LogManager.h"
+#include "world/Grid.h"
 #include "world/Object.h"
 #include "world/ObjectList.h"
 #include "world/ObjectListIterator.h"
@@ -31,18 +32,6 @@ const float TABLE_COORDINATE_LIMIT = 1.0e6f;
 // Periods stay below this so that a period, a complete mark and an answer fit a 32-bit word.
 const std::uint32_t PERIOD_LIMIT = std::uint32_t(1) << 28;
 const std::uint32_t COMPLETE = 4;
-
-// The collision grid's cell of a coordinate, as the grid computes it.
-int gridIndex(float coordinate, int size) {
-    const double q = std::floor(static_cast<double>(coordinate) / static_cast<double>(size));
-    if (std::isnan(q) || q < -1.0) {
-        return -1;
-    }
-    if (q > static_cast<double>(INT_MAX / 2)) {
-        return INT_MAX / 2;
-    }
-    return static_cast<int>(q);
-}
 
 bool modest(float value) {
     return std::fabs(value) < TABLE_COORDINATE_LIMIT;
@@ -401,8 +390,8 @@ bool PathFind::prepareWorldTable() const {
         Reach reach{};
         reach.low = corner + static_cast<float>(whole);
         reach.high = reach.low + extent;
-        reach.first_cell = gridIndex(reach.low, size);
-        reach.last_cell = gridIndex(reach.high, size);
+        reach.first_cell = Grid::cellIndex(reach.low, size);
+        reach.last_cell = Grid::cellIndex(reach.high, size);
         reach.outside = reach.first_cell < 0 || reach.last_cell >= num_cells;
         reach.first_cell = std::max(reach.first_cell, 0);
         reach.last_cell = std::min(reach.last_cell, num_cells - 1);

@@ -20,18 +20,6 @@ const int DEFAULT_CELL_HEIGHT = 8;
 // Beyond this many cells a boundary is treated as unallocatable rather than exhausting memory.
 const double MAX_CELLS = 64.0 * 1024.0 * 1024.0;
 
-// Cell index of a coordinate; non-finite or huge coordinates (from corrupt input) map far outside the grid.
-int cellIndex(float coordinate, int size) {
-    const double q = std::floor(static_cast<double>(coordinate) / static_cast<double>(size));
-    if (std::isnan(q) || q < -1.0) {
-        return -1;
-    }
-    if (q > static_cast<double>(INT_MAX / 2)) {
-        return INT_MAX / 2;
-    }
-    return static_cast<int>(q);
-}
-
 void readCellSizes(int &width, int &height) {
     width = Config::getInstance().getGridWidth();
     height = Config::getInstance().getGridHeight();
@@ -44,6 +32,18 @@ void readCellSizes(int &width, int &height) {
 }
 
 } // namespace
+
+// Non-finite or huge coordinates (from corrupt input) map far outside the grid.
+int Grid::cellIndex(float coordinate, int size) {
+    const double q = std::floor(static_cast<double>(coordinate) / static_cast<double>(size));
+    if (std::isnan(q) || q < -1.0) {
+        return -1;
+    }
+    if (q > static_cast<double>(INT_MAX / 2)) {
+        return INT_MAX / 2;
+    }
+    return static_cast<int>(q);
+}
 
 bool Grid::CellRange::holds(int col, int row) const {
     return col >= first_col && col <= last_col && row >= first_row && row <= last_row;

@@ -49,6 +49,8 @@ public:
     int getCellWidth() const { return cell_width; }
     /// Cell height in characters.
     int getCellHeight() const { return cell_height; }
+    /// The cell index of a coordinate along one axis with cells of the given size; -1 or less is before the grid.
+    static int cellIndex(float coordinate, int size);
 
 private:
     // The cells an object covers: a rectangle of cells, plus out_of_grid when the box was clamped.
