@@ -15,13 +15,13 @@ using record_test::Bytes;
 
 namespace {
 
-TEST(Color, ComponentsSfmlColorAndNameFollowTheTable) {
+TEST_F(DisplayTest, ColorsFollowTheTableAndSizesComeFromTheConfigurationOrTheDesktop) {
     // Unnamed values leave the caller's components alone, become opaque white and have no name.
-    const std::pair<int, std::string> table[] = {
+    const std::pair<int, std::string> named[] = {
         {0, "0,0,0 Black"},         {1, "255,0,0 Red"},          {2, "0,255,0 Green"},       {3, "255,255,0 Yellow"},
         {4, "0,0,255 Blue"},        {5, "255,0,255 Magenta"},    {6, "0,255,255 Cyan"},      {7, "255,255,255 White"},
         {8, "1,2,3 Unknown color"}, {42, "1,2,3 Unknown color"}, {-1, "1,2,3 Unknown color"}};
-    for (const auto &[value, expected] : table) {
+    for (const auto &[value, expected] : named) {
         const auto color = static_cast<nv::Color>(value);
         unsigned char r = 1, g = 2, b = 3;
         nv::colorToRGB(color, r, g, b);
@@ -30,9 +30,6 @@ TEST(Color, ComponentsSfmlColorAndNameFollowTheTable) {
                   expected);
         EXPECT_EQ(nv::colorToSFML(color), value >= 0 && value <= 7 ? sf::Color(r, g, b) : sf::Color::White) << value;
     }
-}
-
-TEST_F(DisplayTest, SizesComeFromTheConfigurationAndZeroPixelsFromTheDesktop) {
     // A client of our own keeps the X server from resetting each time a window closes and the next one opens.
     Display *keep_server_up = XOpenDisplay(nullptr);
     unsigned int desk_w = 0, desk_h = 0;
@@ -62,7 +59,20 @@ TEST_F(DisplayTest, SizesComeFromTheConfigurationAndZeroPixelsFromTheDesktop) {
         XCloseDisplay(keep_server_up);
 }
 
-TEST_F(DisplayTest, RefusalsAreSilentWhenHeadlessAndLoggedWhenNotStarted) {
+TEST_F(DisplayTest, CharactersLandInTheirViewCellsAndRefusalsAreSilentWhenHeadlessLoggedWhenNotStarted) {
+    EXPECT_EQ(nv::spacesToPixels(Vector(10, 5)) + nv::pixelsToSpaces(Vector(64, 48)), Vector(133, 161.5f));
+    nv::WorldManager::getInstance().setView(nv::Box(Vector(20, 10), 80, 24));
+    EXPECT_EQ(nv::worldToView(Vector(23, 12)) + nv::viewToWorld(Vector(3, 2)), Vector(26, 14));
+    ASSERT_EQ(dm().drawCharacter(Vector(20, 10), '@', nv::CUSTOM), 0);
+    dm().drawCharacter(Vector(21, 10), 'b', static_cast<nv::Color>(77));
+    dm().drawCharacter(Vector(22, 10), 'c', 10, 20, 30);
+    dm().drawCharacter(Vector(23, 10), 'd', nv::RED);
+    dm().drawCharacter(Vector(23, 10), 'e', nv::BLUE);
+    EXPECT_EQ(rows()[0].substr(0, 5) + colors()[0].substr(0, 5), "@bce ww?b.");
+    const nv::CellBatch::Cell *cell = dm().getPending().cellAt(2, 0);
+    EXPECT_EQ(sf::Color(cell->r, cell->g, cell->b), sf::Color(10, 20, 30));
+    dm().swapBuffers();
+    EXPECT_EQ(dm().getShown().toRows(80, 24)[0].substr(0, 5) + rows()[0].substr(0, 1), "@bce  ");
     dm().setCapture(false);
     EXPECT_EQ(dm().drawCharacter(Vector(1, 1), 'x', nv::RED) + dm().drawCharacter(Vector(1, 1), 'x', 1, 2, 3), -2);
     EXPECT_EQ(dm().drawString(Vector(1, 1), "abc", nv::JUSTIFY_LEFT, nv::RED) + dm().swapBuffers(), -2);
@@ -76,24 +86,7 @@ TEST_F(DisplayTest, RefusalsAreSilentWhenHeadlessAndLoggedWhenNotStarted) {
     EXPECT_EQ(log->count("DisplayManager not started!"), 3);
 }
 
-TEST_F(DisplayTest, CharactersLandInTheirViewCellsInTheirColorsAndSwapShowsThem) {
-    EXPECT_EQ(nv::spacesToPixels(Vector(10, 5)) + nv::pixelsToSpaces(Vector(64, 48)), Vector(133, 161.5f));
-    nv::WorldManager::getInstance().setView(nv::Box(Vector(20, 10), 80, 24));
-    EXPECT_EQ(nv::worldToView(Vector(23, 12)) + nv::viewToWorld(Vector(3, 2)), Vector(26, 14));
-    ASSERT_EQ(dm().drawCharacter(Vector(20, 10), '@', nv::CUSTOM), 0);
-    EXPECT_EQ(Vector(dm().getPending().at(0).pixel_x, dm().getPending().at(0).pixel_y), Vector(0, 0));
-    dm().drawCharacter(Vector(21, 10), 'b', static_cast<nv::Color>(77));
-    dm().drawCharacter(Vector(22, 10), 'c', 10, 20, 30);
-    dm().drawCharacter(Vector(23, 10), 'd', nv::RED);
-    dm().drawCharacter(Vector(23, 10), 'e', nv::BLUE);
-    EXPECT_EQ(rows()[0].substr(0, 5) + colors()[0].substr(0, 5), "@bce ww?b.");
-    const nv::CellBatch::Cell *cell = dm().getPending().cellAt(2, 0);
-    EXPECT_EQ(sf::Color(cell->r, cell->g, cell->b), sf::Color(10, 20, 30));
-    dm().swapBuffers();
-    EXPECT_EQ(dm().getShown().toRows(80, 24)[0].substr(0, 5) + rows()[0].substr(0, 1), "@bce  ");
-}
-
-TEST_F(DisplayTest, StringsAreJustifiedAroundThePosition) {
+TEST_F(DisplayTest, StringsAreJustifiedAndFramesCentredOnThePositionSkippingOnlyTheTransparentCharacter) {
     const std::tuple<std::string, int, std::string> table[] = {
         {"abc", nv::JUSTIFY_LEFT, "   abc"},    {"abc", nv::JUSTIFY_CENTER, "  abc "},
         {"abc", nv::JUSTIFY_RIGHT, "abc   "},   {"ab", nv::JUSTIFY_CENTER, "  ab  "},
@@ -104,18 +97,15 @@ TEST_F(DisplayTest, StringsAreJustifiedAroundThePosition) {
         EXPECT_EQ(dm().drawString(Vector(10, 3), text, static_cast<nv::Justification>(just), nv::RED), 0);
         EXPECT_EQ(rows()[3].substr(7, 6), columns_7_to_12) << text << " " << just;
     }
-}
-
-TEST_F(DisplayTest, FrameIsCentredOnThePositionAndSkipsOnlyItsTransparentCharacter) {
     // frame, transparent character, then the characters drawn and where the first and the last went
-    const std::tuple<nv::Frame, char, std::string> table[] = {
+    const std::tuple<nv::Frame, char, std::string> frames[] = {
         {nv::Frame(3, 1, "abc"), 0, "abc (9,5) (11,5)"},
         {nv::Frame(4, 2, "abcdefgh"), 0, "abcdefgh (8.5,4.5) (11.5,5.5)"},
         {nv::Frame(3, 1, "a#c"), '#', "ac (9,5) (11,5)"},
         {nv::Frame(3, 1, "a c"), 0, "a c (9,5) (11,5)"},
         {nv::Frame(4, 4, "ab"), 0, "ab (8.5,3.5) (9.5,3.5)"},
         {nv::Frame(), 0, ""}};
-    for (const auto &[frame, transparency, drawn] : table) {
+    for (const auto &[frame, transparency, drawn] : frames) {
         dm().swapBuffers();
         EXPECT_EQ(frame.draw(Vector(10, 5), nv::RED, transparency), 0);
         const nv::CellBatch &cells = dm().getPending();
@@ -126,8 +116,6 @@ TEST_F(DisplayTest, FrameIsCentredOnThePositionAndSkipsOnlyItsTransparentCharact
             text += cells.empty() ? "" : " " + Vector(cells.at(i).x, cells.at(i).y).toString();
         EXPECT_EQ(text, drawn);
     }
-    dm().setCapture(false);
-    EXPECT_EQ(nv::Frame(3, 1, "abc").draw(Vector(10, 5), nv::RED, 0), -1);
 }
 
 /// A 1 x 1 sprite whose frame i is the digit i.
@@ -140,26 +128,21 @@ std::unique_ptr<nv::Sprite> digits(int frames, int slowdown, const std::string &
     return sprite;
 }
 
-TEST_F(DisplayTest, SpriteKeepsItsCapacityAndDrawsOnlyFramesItHas) {
-    auto sprite = digits(2, 1);
-    sprite->setColor(nv::MAGENTA);
-    EXPECT_EQ(sprite->pushFrame(nv::Frame(1, 1, "c")) * 10 + sprite->draw(2, Vector(3, 3), 0), -10);
-    EXPECT_EQ(sprite->getFrame(2).getString() + sprite->getFrame(-1).getString() + sprite->getFrame(1).getString(),
-              "1");
-    EXPECT_EQ(sprite->draw(-1, Vector(3, 3), 0) + sprite->draw(1, Vector(3, 3), 0), 0);
-    EXPECT_EQ(rows()[3].substr(2, 3) + colors()[3].substr(2, 3) + std::to_string(sprite->getFrameCount()), " 1 .m.2");
+TEST_F(DisplayTest, SpriteDrawsOnlyFramesItHasAndAnimationStepsWrapsAndRecordsNameIndexAndCount) {
+    auto two = digits(2, 1);
+    two->setColor(nv::MAGENTA);
+    EXPECT_EQ(two->pushFrame(nv::Frame(1, 1, "c")) * 10 + two->draw(2, Vector(3, 3), 0), -10);
+    EXPECT_EQ(two->getFrame(2).getString() + two->getFrame(-1).getString() + two->getFrame(1).getString(), "1");
+    EXPECT_EQ(two->draw(-1, Vector(3, 3), 0) + two->draw(1, Vector(3, 3), 0), 0);
+    EXPECT_EQ(rows()[3].substr(2, 3) + colors()[3].substr(2, 3) + std::to_string(two->getFrameCount()), " 1 .m.2");
     nv::Sprite refused(-4);
     EXPECT_EQ(refused.getMaxFrameCount() + refused.pushFrame(nv::Frame(1, 1, "a")), -1);
     EXPECT_EQ(log->count("Sprite::Sprite(): Error! Unable to allocate -4 frames."), 1);
-}
-
-TEST_F(DisplayTest, AnimationShowsEachFrameForSlowdownDrawsAndWraps) {
     // frames, slowdown, starting index and count, the frame each draw shows ('-' none, '!' failed), index after
-    const std::tuple<int, int, int, int, std::string, int> table[] = {{3, 2, 0, 0, "0011220", 0},
-                                                                      {3, 0, 0, 0, "0120", 1},
-                                                                      {3, 1, 1, -1, "111", 1},
-                                                                      {2, 1, 7, 0, "-01", 0},
-                                                                      {2, 1, 0, 0, "!!!", 1}};
+    const std::tuple<int, int, int, int, std::string, int> table[] = {
+        {3, 2, 0, 0, "0011220", 0}, {3, 0, 0, 0, "0120", 1}, {3, 1, 1, -1, "111", 1},
+        {2, 1, 7, 0, "-01", 0},     {2, 1, 0, 0, "!!!", 1},
+    };
     for (const auto &[frames, slowdown, index, count, shown, index_after] : table) {
         auto sprite = digits(frames, slowdown);
         nv::Animation animation;
@@ -175,9 +158,6 @@ TEST_F(DisplayTest, AnimationShowsEachFrameForSlowdownDrawsAndWraps) {
         }
         EXPECT_EQ(seen + std::to_string(animation.getIndex()), shown + std::to_string(index_after));
     }
-}
-
-TEST_F(DisplayTest, AnimationFollowsItsSpriteAndItsRecordIsNameIndexAndCount) {
     auto guard = digits(3, 1, "guard");
     nv::Animation animation;
     EXPECT_EQ(animation.draw(Vector(1, 1)) + animation.getIndex() + animation.getSlowdownCount(), 0);
@@ -195,12 +175,12 @@ TEST_F(DisplayTest, AnimationFollowsItsSpriteAndItsRecordIsNameIndexAndCount) {
     EXPECT_EQ(animation.getName() + animation.toString(), "guardsprite guard, frame_idx 0");
     EXPECT_EQ(animation.getSlowdownCount(), 0);
     // the record, then the name, index and count read, and the error logged
-    const std::tuple<std::string, std::string, std::string> table[] = {
+    const std::tuple<std::string, std::string, std::string> records[] = {
         {written.str(), "guard 2 0", ""},
         {Bytes().text(std::string("ab\0c", 4)).i32(3).i32(-1).data, "ab 3 -1", ""},
         {Bytes().u64(0xffffffffffffULL).data + "abc", " 0 0", "Stream eof."},
         {Bytes().text("ab").data, " 0 0", "Stream eof."}};
-    for (const auto &[bytes, read, message] : table) {
+    for (const auto &[bytes, read, message] : records) {
         log->mark();
         nv::Animation copy;
         std::stringstream ss = record_test::streamOf(bytes);

@@ -1,6 +1,5 @@
 #include "DisplayTestSupport.h"
 
-#include <fstream>
 #include <map>
 
 #include "core/EventStep.h"
@@ -19,21 +18,13 @@ TEST_F(DisplayTest, SplashTitleStopsInsectLandsAndAKeyEndsIt) {
     EXPECT_EQ(nv::splash() * 10 + world.getAllObjects(true).getCount(), -10) << "refused before the game starts";
     log.reset();
     display_test::resetDisplay();
-    // Whatever fails below, the game stops and its folder goes.
-    struct Cleanup {
-        const std::string dir;
-        ~Cleanup() {
-            nv_test::stopIfStarted(nv::GameManager::getInstance());
-            unsetenv("NORVANTIS_CONFIG");
-            unsetenv("NORVANTIS_LOG");
-            for (const std::string name : {"/config", "/log", ""})
-                std::remove((dir + name).c_str());
-        }
-    } cleanup{nv_test::makeTempDir("nv-splash")};
-    const std::string &dir = cleanup.dir;
-    std::ofstream(dir + "/config") << "headless:true,\nfont_file:" << display_test::FONT_PATH << ",\n";
-    setenv("NORVANTIS_CONFIG", (dir + "/config").c_str(), 1);
-    setenv("NORVANTIS_LOG", (dir + "/log").c_str(), 1);
+    const nv_test::TempDir dir("nv-splash");
+    const nv_test::ScopedEnv config(
+        "NORVANTIS_CONFIG", dir.write("config", "headless:true,\nfont_file:" + display_test::FONT_PATH + ",\n"));
+    const nv_test::ScopedEnv log_file("NORVANTIS_LOG", dir.file("log"));
+    // Whatever fails below, the game stops before its folder goes.
+    const std::unique_ptr<nv::GameManager, void (*)(nv::GameManager *)> stop(
+        &game, [](nv::GameManager *p_game) { nv_test::stopIfStarted(*p_game); });
     ASSERT_EQ(game.startUp(), 0);
     dm().setCapture(true);
     std::map<std::string, std::vector<Vector>> seen; // where each splash object is at the start of each step

@@ -15,35 +15,6 @@ using record_test::Bytes;
 
 namespace {
 
-TEST_F(DisplayTest, ShapeTakesOnlyKnownTypesAndItsRecordOnlyKnownValues) {
-    nv::Shape shape;
-    for (const int type : {static_cast<int>(nv::SQUARE), 3, -2})
-        shape.setType(type);
-    EXPECT_EQ(shape.toString(), "square, size 24.000000, White, 255");
-    EXPECT_EQ(log->count("Shape::setType(): Unknown shape type 3. Ignoring.") +
-                  log->count("Shape::setType(): Unknown shape type -2. Ignoring."),
-              2);
-    shape.setType(nv::UNDEFINED_SHAPE);
-    shape.setSize(7.5f);
-    shape.setColor(nv::CUSTOM);
-    shape.setAlpha(90);
-    std::stringstream written;
-    EXPECT_EQ(shape.serialize(&written), 0);
-    EXPECT_EQ(written.str(), Bytes().shape(nv::UNDEFINED_SHAPE, 7.5f, nv::CUSTOM, 90).data);
-    const std::pair<std::string, std::string> table[] = {
-        {written.str(), "undefined, size 7.500000, Unknown color, 90"},
-        {Bytes().shape(17, 3, nv::BLACK, 7).data, "circle, size 3.000000, Black, 7"},
-        {Bytes().shape(nv::SQUARE, 3, 9, 7).data, "square, size 3.000000, White, 7"},
-        {"abc", "circle, size 24.000000, White, 255"}};
-    for (const auto &[bytes, text] : table) {
-        nv::Shape copy;
-        std::stringstream ss = record_test::streamOf(bytes);
-        EXPECT_EQ(copy.deserialize(&ss), bytes == "abc" ? -1 : 0);
-        EXPECT_EQ(copy.toString(), text);
-    }
-    EXPECT_EQ(log->count("Shape::deserialize(): Error! Stream eof."), 1);
-}
-
 /// The view attributes, placement and type of a view object, as one text.
 std::string state(const ViewObject *p_v) {
     return p_v->getViewString() + "|" + std::to_string(p_v->getValue()) + "|" + std::to_string(p_v->getBorder()) + "|" +
@@ -51,25 +22,19 @@ std::string state(const ViewObject *p_v) {
            std::to_string(p_v->getDrawValue()) + "|" + p_v->getPosition().toString() + "|" + p_v->getType();
 }
 
-TEST_F(DisplayTest, ViewObjectLocationsFollowTheViewAndTheBorder) {
+TEST_F(DisplayTest, ViewObjectLocationsFollowTheViewAndTheBorderAndItDrawsWhereverTheViewIs) {
     const float w1 = 80.0f / 6, w5 = 80.0f * 5 / 6;
-    const std::tuple<int, bool, Vector> table[] = {{nv::TOP_LEFT, true, Vector(w1, 1)},
-                                                   {nv::TOP_RIGHT, false, Vector(w5, 0)},
-                                                   {nv::CENTER_LEFT, true, Vector(w1, 12)},
-                                                   {nv::CENTER_CENTER, true, Vector(40, 12)},
-                                                   {nv::CENTER_CENTER, false, Vector(40, 11)},
-                                                   {nv::CENTER_RIGHT, false, Vector(w5, 11)},
-                                                   {nv::BOTTOM_LEFT, true, Vector(w1, 22)},
-                                                   {nv::BOTTOM_CENTER, true, Vector(40, 22)},
-                                                   {nv::BOTTOM_RIGHT, false, Vector(w5, 23)},
-                                                   {9, true, Vector(40, 1)},
-                                                   {-2, false, Vector(40, 0)}};
-    for (const auto &[location, border, position] : table) {
+    // location (0 top-left to 8 bottom-right, row by row), border, then the position it puts the object at
+    const std::tuple<int, bool, float, float> table[] = {{0, true, w1, 1},  {2, false, w5, 0},  {3, true, w1, 12},
+                                                         {4, true, 40, 12}, {4, false, 40, 11}, {5, false, w5, 11},
+                                                         {6, true, w1, 22}, {7, true, 40, 22},  {8, false, w5, 23},
+                                                         {9, true, 40, 1},  {-2, false, 40, 0}};
+    for (const auto &[location, border, x, y] : table) {
         auto *p_v = new ViewObject;
         p_v->setBorder(border);
         p_v->setLocation(static_cast<nv::ViewObjectLocation>(location));
         const bool known = location >= 0 && location <= 8;
-        EXPECT_EQ(p_v->getPosition(), position) << location << " " << border;
+        EXPECT_EQ(p_v->getPosition(), Vector(x, y)) << location << " " << border;
         EXPECT_EQ(p_v->getLocation(), known ? location : nv::TOP_CENTER);
         EXPECT_EQ(log->count("ViewObject::setLocation(): Warning! Location out of range (" + std::to_string(location) +
                              "). Ignored."),
@@ -79,10 +44,7 @@ TEST_F(DisplayTest, ViewObjectLocationsFollowTheViewAndTheBorder) {
     p_v->setPosition(Vector(10, 10));
     p_v->setBorder(false);
     EXPECT_EQ(state(p_v), "|0|0|White|unknown|1|(10,10)|ViewObject");
-}
-
-TEST_F(DisplayTest, ViewObjectDrawsItsLabelValueAndBorderWhereverTheViewIs) {
-    auto *p_v = new ViewObject;
+    p_v->setBorder(true);
     p_v->setViewString("Score");
     p_v->setValue(12);
     p_v->setColor(nv::YELLOW);
@@ -105,12 +67,15 @@ TEST_F(DisplayTest, ViewObjectDrawsItsLabelValueAndBorderWhereverTheViewIs) {
     EXPECT_LT(p_v->draw(), 0);
 }
 
-TEST_F(DisplayTest, ViewObjectMarksWhatChangesAndTakesItsViewEvents) {
+TEST_F(DisplayTest, ViewObjectMarksChangesTakesViewEventsAndReadsRecordsKeepingWhatCannotBeRead) {
     auto *p_v = new ViewObject;
     p_v->setViewString("coins");
     const std::tuple<std::function<void()>, unsigned int> marks[] = {
-        {[&] { p_v->setValue(0), p_v->setColor(nv::WHITE), p_v->setViewString("coins"); }, 0},
-        {[&] { p_v->setBorder(true), p_v->setDrawValue(true), p_v->setPosition(p_v->getPosition()); }, 0},
+        {[&] {
+             p_v->setValue(0), p_v->setColor(nv::WHITE), p_v->setViewString("coins"), p_v->setBorder(true);
+             p_v->setDrawValue(true), p_v->setPosition(p_v->getPosition());
+         },
+         0},
         {[&] { p_v->setValue(3); }, nv::VALUE},
         {[&] { p_v->setColor(nv::RED); }, nv::APPEARANCE},
         {[&] { p_v->setBorder(false); }, nv::APPEARANCE},
@@ -133,9 +98,66 @@ TEST_F(DisplayTest, ViewObjectMarksWhatChangesAndTakesItsViewEvents) {
     }
     nv::EventView add("coins", 5, true);
     EXPECT_EQ(nv::WorldManager::getInstance().onEvent(&add) * 100 + p_v->getValue(), 110);
+    p_v->setViewString("Lives");
+    p_v->setValue(-3);
+    p_v->setBorder(false);
+    p_v->setColor(nv::RED);
+    p_v->setLocation(nv::BOTTOM_RIGHT);
+    p_v->setDrawValue(false);
+    p_v->registerInterest("score");
+    std::stringstream whole;
+    p_v->serialize(&whole);
+    const std::tuple<std::string, std::string, std::string> table[] = {
+        {whole.str(), "", state(p_v)},
+        {Bytes().u32(nv::VALUE | nv::APPEARANCE).i32(5).u64(1ull << 60).data + "xyz",
+         "ViewObject::deserialize(): Error! Cannot allocate 2147483647 bytes.",
+         "|5|1|White|top-center|1|(40,1)|ViewObject"},
+        {Bytes().u32(nv::APPEARANCE).text("x").u8(1).i32(12).i32(99).u8(0).data,
+         "ViewObject::setLocation(): Warning! Location out of range (99). Ignored.",
+         "x|0|1|White|top-center|0|(40,1)|ViewObject"},
+        {Bytes().u32(nv::TYPE | nv::VALUE).u64(~0ull).i32(7).data,
+         "ViewObject::deserialize(): Error calling Object::deserialize().",
+         "|0|1|White|top-center|1|(40,1)|ViewObject"}};
+    for (const auto &[bytes, message, after] : table) {
+        log->mark();
+        auto *p_read = new ViewObject;
+        std::stringstream ss = record_test::streamOf(bytes);
+        EXPECT_EQ(p_read->deserialize(&ss), message.empty() || message.find("Warning") != std::string::npos ? 0 : -1);
+        EXPECT_EQ(log->count(message.empty() ? "!" : message), message.empty() ? 0 : 1) << log->text();
+        EXPECT_EQ(state(p_read), after);
+        EXPECT_FALSE(message.empty() && p_read->isModified()) << "what was read is no change to send back";
+        EXPECT_EQ(record_test::registeredTypes(p_read).size(), message.empty() ? 2u : 1u);
+        EXPECT_TRUE(record_test::worldConsistent({p_v, p_read}));
+        delete p_read;
+    }
 }
 
-TEST_F(DisplayTest, ViewObjectRecordsAreExact) {
+TEST_F(DisplayTest, ShapeAndViewObjectRecordsAreExactAndTakeOnlyKnownValues) {
+    nv::Shape shape;
+    for (const int type : {static_cast<int>(nv::SQUARE), 3, -2})
+        shape.setType(type);
+    EXPECT_EQ(shape.toString(), "square, size 24.000000, White, 255");
+    for (const int type : {3, -2})
+        EXPECT_EQ(log->count("Shape::setType(): Unknown shape type " + std::to_string(type) + ". Ignoring."), 1);
+    shape.setType(nv::UNDEFINED_SHAPE);
+    shape.setSize(7.5f);
+    shape.setColor(nv::CUSTOM);
+    shape.setAlpha(90);
+    std::stringstream written;
+    EXPECT_EQ(shape.serialize(&written), 0);
+    EXPECT_EQ(written.str(), Bytes().shape(nv::UNDEFINED_SHAPE, 7.5f, nv::CUSTOM, 90).data);
+    const std::pair<std::string, std::string> shapes[] = {
+        {written.str(), "undefined, size 7.500000, Unknown color, 90"},
+        {Bytes().shape(17, 3, nv::BLACK, 7).data, "circle, size 3.000000, Black, 7"},
+        {Bytes().shape(nv::SQUARE, 3, 9, 7).data, "square, size 3.000000, White, 7"},
+        {"abc", "circle, size 24.000000, White, 255"}};
+    for (const auto &[bytes, text] : shapes) {
+        nv::Shape copy;
+        std::stringstream ss = record_test::streamOf(bytes);
+        EXPECT_EQ(copy.deserialize(&ss), bytes == "abc" ? -1 : 0);
+        EXPECT_EQ(copy.toString(), text);
+    }
+    EXPECT_EQ(log->count("Shape::deserialize(): Error! Stream eof."), 1);
     const auto rest = [](ViewObject *p_v) { p_v->setModified(0); };
     const std::string appearance = Bytes().text("Score").u8(1).i32(nv::WHITE).i32(nv::TOP_CENTER).u8(1).data;
     // done to a new object labelled "Score" with 12, attributes asked for, the record ("" for all), what is left
@@ -157,42 +179,6 @@ TEST_F(DisplayTest, ViewObjectRecordsAreExact) {
         all.vec(0, 0).f32(0).vec(0, 0).shape(nv::UNDEFINED_SHAPE, 24, nv::WHITE, 255).u8(0).u64(0).u8(0).i32(12);
         EXPECT_EQ(ss.str(), bytes.empty() ? all.data + appearance : bytes) << "attr " << attr;
         EXPECT_EQ(p_v->getModified(), left);
-    }
-}
-
-TEST_F(DisplayTest, ViewRecordsAreReadBackAndDamagedOnesKeepWhatCannotBeRead) {
-    auto *src = new ViewObject;
-    src->setViewString("Lives");
-    src->setValue(-3);
-    src->setBorder(false);
-    src->setColor(nv::RED);
-    src->setLocation(nv::BOTTOM_RIGHT);
-    src->setDrawValue(false);
-    src->registerInterest("score");
-    std::stringstream whole;
-    src->serialize(&whole);
-    const std::tuple<std::string, std::string, std::string> table[] = {
-        {whole.str(), "", state(src)},
-        {Bytes().u32(nv::VALUE | nv::APPEARANCE).i32(5).u64(1ull << 60).data + "xyz",
-         "ViewObject::deserialize(): Error! Cannot allocate 2147483647 bytes.",
-         "|5|1|White|top-center|1|(40,1)|ViewObject"},
-        {Bytes().u32(nv::APPEARANCE).text("x").u8(1).i32(12).i32(99).u8(0).data,
-         "ViewObject::setLocation(): Warning! Location out of range (99). Ignored.",
-         "x|0|1|White|top-center|0|(40,1)|ViewObject"},
-        {Bytes().u32(nv::TYPE | nv::VALUE).u64(~0ull).i32(7).data,
-         "ViewObject::deserialize(): Error calling Object::deserialize().",
-         "|0|1|White|top-center|1|(40,1)|ViewObject"}};
-    for (const auto &[bytes, message, after] : table) {
-        log->mark();
-        auto *p_v = new ViewObject;
-        std::stringstream ss = record_test::streamOf(bytes);
-        EXPECT_EQ(p_v->deserialize(&ss), message.empty() || message.find("Warning") != std::string::npos ? 0 : -1);
-        EXPECT_EQ(log->count(message.empty() ? "!" : message), message.empty() ? 0 : 1) << log->text();
-        EXPECT_EQ(state(p_v), after);
-        EXPECT_FALSE(message.empty() && p_v->isModified()) << "what was read is no change to send back";
-        EXPECT_EQ(record_test::registeredTypes(p_v).size(), message.empty() ? 2u : 1u);
-        EXPECT_TRUE(record_test::worldConsistent({src, p_v}));
-        delete p_v;
     }
 }
 
