@@ -7,8 +7,6 @@
 #include "display/Sprite.h"
 #include "world/RecordTestSupport.h"
 
-#include <X11/Xlib.h>
-
 using display_test::DisplayTest;
 using nv::Vector;
 using record_test::Bytes;
@@ -30,8 +28,6 @@ TEST_F(DisplayTest, ColorsFollowTheTableAndSizesComeFromTheConfigurationOrTheDes
                   expected);
         EXPECT_EQ(nv::colorToSFML(color), value >= 0 && value <= 7 ? sf::Color(r, g, b) : sf::Color::White) << value;
     }
-    // A client of our own keeps the X server from resetting each time a window closes and the next one opens.
-    Display *keep_server_up = XOpenDisplay(nullptr);
     unsigned int desk_w = 0, desk_h = 0;
     nv::SfmlBridge::desktopSize(desk_w, desk_h);
     // configuration, result, pixels wide and high, characters high
@@ -55,11 +51,9 @@ TEST_F(DisplayTest, ColorsFollowTheTableAndSizesComeFromTheConfigurationOrTheDes
             EXPECT_EQ(dm().getWindow()->getSize(), sf::Vector2u(w, h)) << config;
         }
     }
-    if (keep_server_up != nullptr)
-        XCloseDisplay(keep_server_up);
 }
 
-TEST_F(DisplayTest, CharactersLandInTheirViewCellsAndRefusalsAreSilentWhenHeadlessLoggedWhenNotStarted) {
+TEST_F(DisplayTest, CharactersStringsAndFramesLandInTheirCellsAndRefusalsAreSilentWhenHeadlessLoggedWhenNotStarted) {
     EXPECT_EQ(nv::spacesToPixels(Vector(10, 5)) + nv::pixelsToSpaces(Vector(64, 48)), Vector(133, 161.5f));
     nv::WorldManager::getInstance().setView(nv::Box(Vector(20, 10), 80, 24));
     EXPECT_EQ(nv::worldToView(Vector(23, 12)) + nv::viewToWorld(Vector(3, 2)), Vector(26, 14));
@@ -73,6 +67,35 @@ TEST_F(DisplayTest, CharactersLandInTheirViewCellsAndRefusalsAreSilentWhenHeadle
     EXPECT_EQ(sf::Color(cell->r, cell->g, cell->b), sf::Color(10, 20, 30));
     dm().swapBuffers();
     EXPECT_EQ(dm().getShown().toRows(80, 24)[0].substr(0, 5) + rows()[0].substr(0, 1), "@bce  ");
+    // Strings and frames go to world positions, seen through the view moved to (20, 10) above.
+    const std::tuple<std::string, int, std::string> strings[] = {
+        {"abc", nv::JUSTIFY_LEFT, "   abc"},    {"abc", nv::JUSTIFY_CENTER, "  abc "},
+        {"abc", nv::JUSTIFY_RIGHT, "abc   "},   {"ab", nv::JUSTIFY_CENTER, "  ab  "},
+        {"abcd", nv::JUSTIFY_CENTER, " abcd "}, {"abc", 9, "   abc"},
+        {"", nv::JUSTIFY_CENTER, "      "}};
+    for (const auto &[text, just, columns_7_to_12] : strings) {
+        dm().swapBuffers();
+        EXPECT_EQ(dm().drawString(Vector(30, 13), text, static_cast<nv::Justification>(just), nv::RED), 0);
+        EXPECT_EQ(rows()[3].substr(7, 6), columns_7_to_12) << text << " " << just;
+    }
+    // frame width, height and text, transparent character, then the characters drawn and where the first and the
+    // last went
+    const std::tuple<int, int, std::string, char, std::string> frames[] = {
+        {3, 1, "abc", 0, "abc (9,5) (11,5)"},      {4, 2, "abcdefgh", 0, "abcdefgh (8.5,4.5) (11.5,5.5)"},
+        {3, 1, "a#c", '#', "ac (9,5) (11,5)"},     {3, 1, "a c", 0, "a c (9,5) (11,5)"},
+        {4, 4, "ab", 0, "ab (8.5,3.5) (9.5,3.5)"}, {0, 0, "", 0, ""},
+    };
+    for (const auto &[width, height, chars, transparency, drawn] : frames) {
+        dm().swapBuffers();
+        EXPECT_EQ(nv::Frame(width, height, chars).draw(Vector(30, 15), nv::RED, transparency), 0);
+        const nv::CellBatch &cells = dm().getPending();
+        std::string text;
+        for (std::size_t i = 0; i < cells.size(); i++)
+            text += cells.at(i).ch;
+        for (std::size_t i : {std::size_t(0), cells.size() - 1})
+            text += cells.empty() ? "" : " " + Vector(cells.at(i).x, cells.at(i).y).toString();
+        EXPECT_EQ(text, drawn);
+    }
     dm().setCapture(false);
     EXPECT_EQ(dm().drawCharacter(Vector(1, 1), 'x', nv::RED) + dm().drawCharacter(Vector(1, 1), 'x', 1, 2, 3), -2);
     EXPECT_EQ(dm().drawString(Vector(1, 1), "abc", nv::JUSTIFY_LEFT, nv::RED) + dm().swapBuffers(), -2);
@@ -84,38 +107,6 @@ TEST_F(DisplayTest, CharactersLandInTheirViewCellsAndRefusalsAreSilentWhenHeadle
     EXPECT_EQ(dm().drawCharacter(Vector(1, 1), 'x', 1, 2, 3) + dm().swapBuffers(), -2);
     EXPECT_EQ(dm().drawString(Vector(1, 1), "ab", nv::JUSTIFY_LEFT, nv::RED), -1);
     EXPECT_EQ(log->count("DisplayManager not started!"), 3);
-}
-
-TEST_F(DisplayTest, StringsAreJustifiedAndFramesCentredOnThePositionSkippingOnlyTheTransparentCharacter) {
-    const std::tuple<std::string, int, std::string> table[] = {
-        {"abc", nv::JUSTIFY_LEFT, "   abc"},    {"abc", nv::JUSTIFY_CENTER, "  abc "},
-        {"abc", nv::JUSTIFY_RIGHT, "abc   "},   {"ab", nv::JUSTIFY_CENTER, "  ab  "},
-        {"abcd", nv::JUSTIFY_CENTER, " abcd "}, {"abc", 9, "   abc"},
-        {"", nv::JUSTIFY_CENTER, "      "}};
-    for (const auto &[text, just, columns_7_to_12] : table) {
-        dm().swapBuffers();
-        EXPECT_EQ(dm().drawString(Vector(10, 3), text, static_cast<nv::Justification>(just), nv::RED), 0);
-        EXPECT_EQ(rows()[3].substr(7, 6), columns_7_to_12) << text << " " << just;
-    }
-    // frame, transparent character, then the characters drawn and where the first and the last went
-    const std::tuple<nv::Frame, char, std::string> frames[] = {
-        {nv::Frame(3, 1, "abc"), 0, "abc (9,5) (11,5)"},
-        {nv::Frame(4, 2, "abcdefgh"), 0, "abcdefgh (8.5,4.5) (11.5,5.5)"},
-        {nv::Frame(3, 1, "a#c"), '#', "ac (9,5) (11,5)"},
-        {nv::Frame(3, 1, "a c"), 0, "a c (9,5) (11,5)"},
-        {nv::Frame(4, 4, "ab"), 0, "ab (8.5,3.5) (9.5,3.5)"},
-        {nv::Frame(), 0, ""}};
-    for (const auto &[frame, transparency, drawn] : frames) {
-        dm().swapBuffers();
-        EXPECT_EQ(frame.draw(Vector(10, 5), nv::RED, transparency), 0);
-        const nv::CellBatch &cells = dm().getPending();
-        std::string text;
-        for (std::size_t i = 0; i < cells.size(); i++)
-            text += cells.at(i).ch;
-        for (std::size_t i : {std::size_t(0), cells.size() - 1})
-            text += cells.empty() ? "" : " " + Vector(cells.at(i).x, cells.at(i).y).toString();
-        EXPECT_EQ(text, drawn);
-    }
 }
 
 /// A 1 x 1 sprite whose frame i is the digit i.
