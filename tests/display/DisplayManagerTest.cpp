@@ -7,11 +7,17 @@
 #include "display/Sprite.h"
 #include "world/RecordTestSupport.h"
 
+#include <X11/Xlib.h>
+
 using display_test::DisplayTest;
 using nv::Vector;
 using record_test::Bytes;
 
 namespace {
+
+// A client of our own, open for the whole program, keeps an X server started without -noreset from resetting
+// between one test's window and the next.
+Display *const keep_server_up = XOpenDisplay(nullptr);
 
 TEST_F(DisplayTest, ColorsFollowTheTableAndSizesComeFromTheConfigurationOrTheDesktop) {
     // Unnamed values leave the caller's components alone, become opaque white and have no name.

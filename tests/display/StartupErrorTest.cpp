@@ -1,8 +1,6 @@
 #include "DisplayTestSupport.h"
 
-#include <cstdio>
 #include <fstream>
-#include <unistd.h>
 
 #include "display/SfmlBridge.h"
 
@@ -16,33 +14,27 @@ struct StartupFailure {
 
 class StartupErrorTest : public ::testing::TestWithParam<StartupFailure> {
 protected:
-    void SetUp() override {
-        display_test::resetDisplay();
-        saved_display = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
-    }
+    void SetUp() override { display_test::resetDisplay(); }
     void TearDown() override {
         // A start that failed after opening the window leaves it for shutDown() to release.
         nv::DisplayManager::getInstance().shutDown();
-        setenv("DISPLAY", saved_display.c_str(), 1);
-        unsetenv("NORVANTIS_CONFIG");
         display_test::resetDisplay();
-        std::remove((dir + "/config").c_str());
-        std::remove((dir + "/game.log").c_str());
-        rmdir(dir.c_str());
     }
     std::string withDir(std::string text) const {
         const std::string::size_type at = text.find('@');
         return at == std::string::npos ? text : text.replace(at, 1, dir);
     }
-    std::string dir = nv_test::makeTempDir("nv-startup");
-    std::string saved_display;
+    nv_test::TempDir tmp{"nv-startup"};
+    const std::string dir = tmp.path;
+    nv_test::ScopedEnv display{"DISPLAY", std::getenv("DISPLAY") ? std::optional<std::string>(std::getenv("DISPLAY"))
+                                                                 : std::nullopt};
+    nv_test::ScopedEnv config{"NORVANTIS_CONFIG", dir + "/config"};
 };
 
 TEST_P(StartupErrorTest, FailsWithTheReasonOnOneLineAndInTheLog) {
     const StartupFailure &failure = GetParam();
     std::ofstream(dir + "/config") << "networking:false,\nfont_file:" << withDir(failure.font_file)
                                    << ",\nlogfile:" << dir << "/game.log,\n";
-    setenv("NORVANTIS_CONFIG", (dir + "/config").c_str(), 1);
     if (failure.display != nullptr)
         setenv("DISPLAY", failure.display, 1);
     testing::internal::CaptureStderr();

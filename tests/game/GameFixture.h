@@ -43,13 +43,10 @@ protected:
     virtual Glyphcage *makeController() { return new Glyphcage(); }
 
     void SetUp() override {
-        dir = nv_test::makeTempDir("glyphcage-test");
         ASSERT_EQ(chdir(NV_SOURCE_DIR), 0);
         std::ofstream(dir + "/nv-config.txt")
             << "headless:true,\nnetworking:false,\nframe_time:33,\n"
                "window_horizontal_chars:80,\nwindow_vertical_chars:24,\nrandom_seed:7,\n";
-        setenv("NORVANTIS_CONFIG", (dir + "/nv-config.txt").c_str(), 1);
-        setenv("NORVANTIS_LOG", (dir + "/game.log").c_str(), 1);
         setenv("ALSOFT_DRIVERS", "null", 0);
         nv::GameManager::getInstance().setGameOver(false);
         ASSERT_EQ(startEngine(), 0);
@@ -58,12 +55,7 @@ protected:
         connectLevels(p_controller = makeController());
     }
 
-    void TearDown() override {
-        nv::GameManager::getInstance().shutDown();
-        unsetenv("NORVANTIS_CONFIG");
-        unsetenv("NORVANTIS_LOG");
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { nv::GameManager::getInstance().shutDown(); }
 
     /// Runs steps as the headless loop does: step event, buffer swap, world update and draw (the game never
     /// hands the path manager a search).
@@ -134,7 +126,9 @@ protected:
 
     std::string logText() const { return nv_test::fileText(dir + "/game.log"); }
 
-    std::string dir;
+    nv_test::TempDir tmp{"glyphcage-test"};
+    std::string dir = tmp.path;
+    nv_test::ScopedEnv config{"NORVANTIS_CONFIG", dir + "/nv-config.txt"}, log{"NORVANTIS_LOG", dir + "/game.log"};
     Glyphcage *p_controller = nullptr;
     int step_count = 0;
 };

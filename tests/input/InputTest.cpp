@@ -74,10 +74,8 @@ protected:
         reset();
         nv_test::restartLogInto(log_path);
     }
-    void TearDown() override {
-        reset();
-        std::remove(log_path.c_str());
-    }
+    // The log file goes with the other temporary files when the program ends.
+    void TearDown() override { reset(); }
     static void reset() {
         nv_test::stopIfStarted(nv::InputManager::getInstance());
         nv_test::stopIfStarted(nv::DisplayManager::getInstance());

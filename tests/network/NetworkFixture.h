@@ -83,8 +83,6 @@ protected:
             ::close(fd);
         nv::Config::getInstance().reset();
         ::unsetenv("NORVANTIS_CONFIG");
-        std::remove(log_path.c_str());
-        std::remove(config_path.c_str());
     }
     static void reset() {
         nv::NetworkManager &nm = nv::NetworkManager::getInstance();
