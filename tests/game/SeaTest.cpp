@@ -42,6 +42,8 @@ TEST_F(SeaTest, BuildsTheSeaUnderRainAndSailsTheRaftEighteenCellsASecondWithinIt
     hold("A", 160);
     hold("DA", 1);
     EXPECT_EQ(p_raft->getPosition(), nv::Vector(3, 18.5f));
+    for (nv::Object *p_drop : objects("Rain")) // drops that fell out came back at the top
+        EXPECT_LT(p_drop->getPosition().getY(), 25.0f);
 }
 
 TEST_F(SeaTest, HitsWearTheRaftDownUntilItSinksAndEachHazardStrikesOnceWithinItsReach) {
