@@ -56,9 +56,8 @@ protected:
 // Rows: guard {1, 0, 3}, escape {2}, first {3}, second {3}; then outer {4, 1} whose o[4] raises inner {2, 4}.
 TEST_F(DispatchTest, DeliversOncePerObjectInRegistrationOrderToItsTypeOnlyUpToAHundredTypes) {
     std::vector<int> order;
-    for (int i = 0; i < 4; i++) {
+    for (int i = 0; i < 4; i++)
         o[i]->on_event = [&order, i](const nv::Event *) { order.push_back(i); };
-    }
     nv::Manager plain;
     const std::string err = core_test::stderrOf([&] {
         EXPECT_EQ((Results{plain.registerInterest(o[4], "anything"), add(4, "bad")}), (Results{-1, -1}));
@@ -88,9 +87,8 @@ TEST_F(DispatchTest, DeliversOncePerObjectInRegistrationOrderToItsTypeOnlyUpToAH
     EXPECT_EQ(order, (std::vector<int>{2, -1, 2, 1})) << "o[2] and o[4] got inner (reach 2), then o[1] got outer";
     // A manager holds exactly one hundred types.
     manager = std::make_unique<OpenManager>();
-    for (int i = 0; i < nv::MAX_EVENTS; i++) {
+    for (int i = 0; i < nv::MAX_EVENTS; i++)
         ASSERT_EQ(add(2, "type" + std::to_string(i)), 0) << i;
-    }
     EXPECT_EQ((Results{add(2, "one too many"), add(3, "type99"), raise("type99"), drop(2, "type0"),
                        add(2, "one too many"), raise("one too many")}),
               (Results{-1, 0, 2, 0, 0, 1}));
