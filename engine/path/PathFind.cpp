@@ -29,17 +29,16 @@ const std::size_t MAX_SEARCH_CELLS = std::size_t(1) << 22;
 const std::size_t MAX_TABLE_GRID_CELLS = std::size_t(1) << 20;
 // Below this size float sums of whole cells and box edges are off by far less than a cell.
 const float TABLE_COORDINATE_LIMIT = 1.0e6f;
-// Periods stay below this so that a period, a complete mark and an answer fit a 32-bit word.
+// Periods stay below this so that a period and an answer fit a 32-bit word.
 const std::uint32_t PERIOD_LIMIT = std::uint32_t(1) << 28;
-const std::uint32_t COMPLETE = 4;
+// A table byte is the period's tag * 8, a complete mark (4) and what the stamps found so far (1 and 2).
+const unsigned TAG_LIMIT = 32;
+const unsigned COMPLETE = 4;
+const std::uint8_t STAMP_BLOCKED = 1;
+const std::uint8_t STAMP_HOLDS_GOAL = 2;
 
 bool modest(float value) {
     return std::fabs(value) < TABLE_COORDINATE_LIMIT;
-}
-
-// The collision query's inclusive overlap rule along one axis: a is the other object, b the walker.
-bool spansOverlap(float a_low, float a_high, float b_low, float b_high) {
-    return (b_low <= a_low && a_low <= b_high) || (a_low <= b_low && b_low <= a_high);
 }
 
 int wholeCells(float extent) {
@@ -79,7 +78,6 @@ PathFind::PathFind(Object *p_object, int start_x, int start_y, int goal_x, int g
         nodes.assign(cells, Node{0.0f, 0.0f, start});
         state.assign(cells, CELL_UNSEEN);
         open_seq.assign(cells, 0);
-        blocked_memo.assign(cells, 0);
     }
     // The target may be destroyed before the search ends; its box at the goal is all the search needs.
     if (target != nullptr) {
@@ -100,22 +98,11 @@ bool PathFind::blockedNow(int x, int y) {
     if (!world_still || x < 0 || y < 0 || x >= num_cols || y >= num_rows) {
         return isBlocked(x, y);
     }
-    std::size_t i = static_cast<std::size_t>(indexOf(x, y));
     syncPeriod();
-    if (rule == RULE_WORLD && table_period == period && table_usable) {
-        // The answer of a cell asked before in this period, without a call.
-        const std::uint32_t known = answers[i];
-        if ((known >> 2) == ((period << 1) | 1u) && (known & 3u) != WORLD_ASK) {
-            return (known & 3u) == WORLD_BLOCKED;
-        }
+    if (blocked_memo.empty()) {
+        blocked_memo.assign(nodes.size(), 0);
     }
-    if (usesWorldRule()) {
-        const WorldAnswer answer = worldAnswer(x, y);
-        if (answer != WORLD_ASK) {
-            return answer == WORLD_BLOCKED;
-        }
-    }
-    std::uint32_t &memo = blocked_memo[i];
+    std::uint32_t &memo = blocked_memo[static_cast<std::size_t>(indexOf(x, y))];
     if ((memo >> 1) != period) {
         memo = (period << 1) | (isBlocked(x, y) ? 1u : 0u);
     }
@@ -132,16 +119,19 @@ bool PathFind::usesWorldRule() const {
 
 void PathFind::nextPeriod() const {
     seen_world_epoch = world_epoch;
-    if (++period < PERIOD_LIMIT) {
-        return;
+    if (++period >= PERIOD_LIMIT) {
+        period = 1;
+        std::fill(blocked_memo.begin(), blocked_memo.end(), 0);
     }
-    // Counted this far, periods start again from 1 over cleared tables.
-    period = 1;
-    table_period = 0;
-    outside_period = 0;
-    std::fill(blocked_memo.begin(), blocked_memo.end(), 0);
-    std::fill(answers.begin(), answers.end(), 0);
-    std::fill(grid_cell_period.begin(), grid_cell_period.end(), 0);
+    if (++tag >= TAG_LIMIT) {
+        // A new lap of tags: no byte may still carry one from the last lap.
+        tag = 1;
+        table_tag = 0;
+        outside_tag = 0;
+        std::fill(world_cells.begin(), world_cells.end(), 0);
+        std::fill(grid_cell_tags.begin(), grid_cell_tags.end(), 0);
+        std::fill(tile_tags.begin(), tile_tags.end(), 0);
+    }
 }
 
 PathFind::Cell PathFind::popBest() {
@@ -190,12 +180,16 @@ int PathFind::cycleOnce() {
     Box boundary = WorldManager::getInstance().getBoundary();
     int cols = std::min(num_cols, wholeCells(boundary.getHorizontal()));
     int rows = std::min(num_rows, wholeCells(boundary.getVertical()));
-    examineNeighbours(current, cols, rows);
+    if (world_still && usesWorldRule() && worldTable() != nullptr) {
+        examineNeighbours(current, cols, rows, [this](int x, int y) { return tableBlocked(x, y); });
+    } else {
+        examineNeighbours(current, cols, rows, [this](int x, int y) { return blockedNow(x, y); });
+    }
 
     return open_count > 0 ? PATH_SEARCHING : PATH_NONE;
 }
 
-void PathFind::examineNeighbours(Cell current, int cols, int rows) {
+template <typename Blocked> void PathFind::examineNeighbours(Cell current, int cols, int rows, Blocked blocked_at) {
     std::int8_t blocked[3][3];
     for (auto &row : blocked) {
         for (std::int8_t &cell : row) {
@@ -205,7 +199,7 @@ void PathFind::examineNeighbours(Cell current, int cols, int rows) {
     auto blockedAt = [&](int dx, int dy) {
         std::int8_t &b = blocked[dy + 1][dx + 1];
         if (b == BLOCK_UNKNOWN) {
-            b = blockedNow(current.x + dx, current.y + dy) ? 1 : 0;
+            b = blocked_at(current.x + dx, current.y + dy) ? 1 : 0;
         }
         return b == 1;
     };
@@ -308,11 +302,9 @@ const std::vector<PathFind::Cell> &PathFind::getClosedList() const {
 }
 
 bool PathFind::isBlocked(int x, int y) const {
-    if (world_still && object != nullptr && x >= 0 && y >= 0 && x < num_cols && y < num_rows) {
-        const WorldAnswer answer = worldAnswer(x, y);
-        if (answer != WORLD_ASK) {
-            return answer == WORLD_BLOCKED;
-        }
+    if (world_still && object != nullptr && x >= 0 && y >= 0 && x < num_cols && y < num_rows &&
+        worldTable() != nullptr) {
+        return tableBlocked(x, y);
     }
     return isBlockedNow(x, y);
 }
@@ -333,43 +325,21 @@ bool PathFind::isBlockedNow(int x, int y) const {
     return false;
 }
 
-PathFind::WorldAnswer PathFind::worldAnswer(int x, int y) const {
+const std::uint8_t *PathFind::worldTable() const {
     syncPeriod();
-    if (table_period != period) {
-        table_period = period;
+    if (table_tag != tag) {
+        table_tag = tag;
         table_usable = prepareWorldTable();
+        complete_base = (unsigned(tag) << 3) | COMPLETE;
     }
-    if (!table_usable) {
-        return WORLD_ASK;
-    }
-    const std::size_t i = static_cast<std::size_t>(indexOf(x, y));
-    if ((answers[i] >> 2) == ((period << 1) | 1u)) {
-        return static_cast<WorldAnswer>(answers[i] & 3u);
-    }
-    const Reach &rx = reach_x[static_cast<std::size_t>(x)];
-    const Reach &ry = reach_y[static_cast<std::size_t>(y)];
-    const Grid &grid = WorldManager::getInstance().getSceneGraph().getGrid();
-    for (int row = ry.first_cell; row <= ry.last_cell; row++) {
-        for (int col = rx.first_cell; col <= rx.last_cell; col++) {
-            if (grid_cell_period[static_cast<std::size_t>(row * grid.getNumCols() + col)] != period) {
-                stampGridCell(col, row, false);
-            }
-        }
-    }
-    if ((rx.outside || ry.outside) && outside_period != period) {
-        stampGridCell(-1, -1, true);
-    }
-    // Every object this cell's query could see has now been stamped on it: the answer is complete.
-    const std::uint32_t value = (answers[i] >> 3) == period ? answers[i] & 3u : std::uint32_t(WORLD_FREE);
-    answers[i] = (period << 3) | COMPLETE | value;
-    return static_cast<WorldAnswer>(value);
+    return table_usable ? world_cells.data() : nullptr;
 }
 
 bool PathFind::prepareWorldTable() const {
     const Grid &grid = WorldManager::getInstance().getSceneGraph().getGrid();
     const std::size_t grid_cells =
         static_cast<std::size_t>(grid.getNumCols()) * static_cast<std::size_t>(grid.getNumRows());
-    if (!grid.isStarted() || grid_cells > MAX_TABLE_GRID_CELLS || nodes.empty()) {
+    if (!grid.isStarted() || grid_cells > MAX_TABLE_GRID_CELLS || nodes.empty() || object == nullptr) {
         return false;
     }
     // Only a walker of modest, well-formed size gets a table; any other is asked cell by cell.
@@ -380,11 +350,17 @@ bool PathFind::prepareWorldTable() const {
         !modest(box.getHorizontal()) || !modest(box.getVertical())) {
         return false;
     }
-    grid_cell_period.resize(grid_cells, 0);
-    // Made on first use: searches that answer for themselves never need them.
-    if (answers.empty()) {
-        answers.assign(nodes.size(), 0);
+    // Tags left from an earlier period never equal this one's, so resized tables need no clearing.
+    grid_cell_tags.resize(grid_cells, 0);
+    if (world_cells.empty()) {
+        world_cells.assign(nodes.size(), 0);
     }
+    // A tile is a grid cell's worth of search cells: completing one reads few grid cells beyond its own.
+    tile_width = std::max(1, std::min(grid.getCellWidth(), num_cols));
+    tile_height = std::max(1, std::min(grid.getCellHeight(), num_rows));
+    tile_cols = (num_cols + tile_width - 1) / tile_width;
+    const int tile_rows = (num_rows + tile_height - 1) / tile_height;
+    tile_tags.resize(static_cast<std::size_t>(tile_cols) * static_cast<std::size_t>(tile_rows), 0);
     auto reachOf = [](float corner, float extent, int whole, int size, int num_cells) {
         // The walker's edges and grid cells at this search cell, computed as worldBox and the grid do.
         Reach reach{};
@@ -410,6 +386,43 @@ bool PathFind::prepareWorldTable() const {
     return true;
 }
 
+bool PathFind::completeTile(int x, int y) const {
+    const int x0 = x / tile_width * tile_width;
+    const int y0 = y / tile_height * tile_height;
+    const int x1 = std::min(num_cols, x0 + tile_width) - 1;
+    const int y1 = std::min(num_rows, y0 + tile_height) - 1;
+    std::uint8_t &tile_tag = tile_tags[static_cast<std::size_t>(y / tile_height * tile_cols + x / tile_width)];
+    if (tile_tag != tag) {
+        // Walker edges only grow along a row of search cells, so the tile's corners bound the grid cells it reads.
+        const Reach &left = reach_x[static_cast<std::size_t>(x0)];
+        const Reach &right = reach_x[static_cast<std::size_t>(x1)];
+        const Reach &top = reach_y[static_cast<std::size_t>(y0)];
+        const Reach &bottom = reach_y[static_cast<std::size_t>(y1)];
+        const int grid_cols = WorldManager::getInstance().getSceneGraph().getGrid().getNumCols();
+        for (int row = top.first_cell; row <= bottom.last_cell; row++) {
+            for (int col = left.first_cell; col <= right.last_cell; col++) {
+                if (grid_cell_tags[static_cast<std::size_t>(row * grid_cols + col)] != tag) {
+                    stampGridCell(col, row, false);
+                }
+            }
+        }
+        if ((left.outside || right.outside || top.outside || bottom.outside) && outside_tag != tag) {
+            stampGridCell(-1, -1, true);
+        }
+        for (int cy = y0; cy <= y1; cy++) {
+            for (int cx = x0; cx <= x1; cx++) {
+                std::uint8_t &cell = world_cells[static_cast<std::size_t>(indexOf(cx, cy))];
+                const unsigned stamps = (cell >> 3) == tag ? cell & 3u : 0u;
+                // The first hard object of the query decides whether one holding the goal blocks: ask it.
+                const bool blocked = (stamps & STAMP_HOLDS_GOAL) != 0 ? isBlockedNow(cx, cy) : stamps != 0;
+                cell = static_cast<std::uint8_t>(complete_base | (blocked ? 1u : 0u));
+            }
+        }
+        tile_tag = tag;
+    }
+    return world_cells[static_cast<std::size_t>(indexOf(x, y))] == complete_base + 1;
+}
+
 void PathFind::stampGridCell(int col, int row, bool outside_list) const {
     const Grid &grid = WorldManager::getInstance().getSceneGraph().getGrid();
     const ObjectList list = grid.cellObjects(col, row);
@@ -423,9 +436,9 @@ void PathFind::stampGridCell(int col, int row, bool outside_list) const {
         stampObject(list[i], col, row, outside_list);
     }
     if (outside_list) {
-        outside_period = period;
+        outside_tag = tag;
     } else {
-        grid_cell_period[static_cast<std::size_t>(row * grid.getNumCols() + col)] = period;
+        grid_cell_tags[static_cast<std::size_t>(row * grid.getNumCols() + col)] = tag;
     }
 }
 
@@ -438,51 +451,72 @@ void PathFind::stampObject(const Object *p_o, int col, int row, bool outside_lis
     const float top = box.getCorner().getY() + p_o->getPosition().getY();
     const float right = left + box.getHorizontal();
     const float bottom = top + box.getVertical();
-    // The first hard object of a query decides when it holds the goal: such cells are left to the query.
+    int x0 = 0;
+    int x1 = 0;
+    int y0 = 0;
+    int y1 = 0;
+    if (!hitRange(reach_x, left, right, col, outside_list, x0, x1) ||
+        !hitRange(reach_y, top, bottom, row, outside_list, y0, y1)) {
+        return;
+    }
     const float gx = static_cast<float>(goal.x);
     const float gy = static_cast<float>(goal.y);
     const bool holds_goal = left <= gx && gx <= right && top <= gy && gy <= bottom;
-    const std::uint8_t answer = holds_goal ? WORLD_ASK : WORLD_BLOCKED;
-
-    collectHits(reach_x, left, right, col, outside_list, hit_x);
-    if (hit_x.empty()) {
-        return;
-    }
-    collectHits(reach_y, top, bottom, row, outside_list, hit_y);
-    for (int y : hit_y) {
-        for (int x : hit_x) {
-            if (outside_list && !reach_x[static_cast<std::size_t>(x)].outside &&
-                !reach_y[static_cast<std::size_t>(y)].outside) {
+    const unsigned stamp = holds_goal ? STAMP_HOLDS_GOAL : STAMP_BLOCKED;
+    const unsigned fresh = unsigned(tag) << 3;
+    for (int y = y0; y <= y1; y++) {
+        const bool row_outside = reach_y[static_cast<std::size_t>(y)].outside;
+        for (int x = x0; x <= x1; x++) {
+            // The list of objects outside the grid is read only by queries that reach outside it.
+            if (outside_list && !row_outside && !reach_x[static_cast<std::size_t>(x)].outside) {
                 continue;
             }
-            const std::size_t i = static_cast<std::size_t>(indexOf(x, y));
-            if ((answers[i] >> 3) != period) {
-                answers[i] = (period << 3) | answer;
-            } else if ((answers[i] & 3u) < answer) {
-                answers[i] = (answers[i] & ~3u) | answer;
-            }
+            std::uint8_t &cell = world_cells[static_cast<std::size_t>(indexOf(x, y))];
+            cell = static_cast<std::uint8_t>(((cell >> 3) == tag ? cell : fresh) | stamp);
         }
     }
 }
 
-void PathFind::collectHits(const std::vector<Reach> &reach, float low, float high, int cell, bool any_cell,
-                           std::vector<int> &hits) {
-    hits.clear();
-    int first = 0;
-    int last = static_cast<int>(reach.size()) - 1;
-    if (modest(low) && modest(high) && low <= high && last >= 0) {
-        // A search cell's walker edges lie within a fraction of a cell of corner + cell: no hit lies further.
-        const float corner = reach[0].low;
-        const float extent = reach[0].high - reach[0].low;
-        first = std::max(first, static_cast<int>(std::floor(static_cast<double>(low) - corner - extent)) - 1);
-        last = std::min(last, static_cast<int>(std::ceil(static_cast<double>(high) - corner)) + 1);
+bool PathFind::hitRange(const std::vector<Reach> &reach, float low, float high, int cell, bool any_cell, int &first,
+                        int &last) {
+    // The search cells whose walker span meets [low, high] under the query's inclusive rule (only low counts
+    // when high is below it): walker spans never move back along a row, so those cells form one run.
+    const int n = static_cast<int>(reach.size());
+    if (n == 0 || std::isnan(low)) {
+        return false;
     }
-    for (int c = first; c <= last; c++) {
-        const Reach &r = reach[static_cast<std::size_t>(c)];
-        if ((any_cell || (r.first_cell <= cell && cell <= r.last_cell)) && spansOverlap(low, high, r.low, r.high)) {
-            hits.push_back(c);
+    const float key = low <= high ? high : low;
+    const double corner = reach[0].low;
+    const double extent = static_cast<double>(reach[0].high) - corner;
+    // Guesses only shorten the walks below; any guess gives the same run.
+    auto guess = [n](double at) { return !(at > 0.0) ? 0 : at >= double(n) ? n : static_cast<int>(at); };
+    int a = guess(static_cast<double>(low) - corner - extent);
+    while (a > 0 && reach[static_cast<std::size_t>(a - 1)].high >= low) {
+        a--;
+    }
+    while (a < n && reach[static_cast<std::size_t>(a)].high < low) {
+        a++;
+    }
+    int b = guess(static_cast<double>(key) - corner + 1.0);
+    while (b > 0 && reach[static_cast<std::size_t>(b - 1)].low > key) {
+        b--;
+    }
+    while (b < n && reach[static_cast<std::size_t>(b)].low <= key) {
+        b++;
+    }
+    b--;
+    // Only the cells whose queries read this grid cell; they form a run too.
+    if (!any_cell) {
+        while (a <= b && reach[static_cast<std::size_t>(a)].last_cell < cell) {
+            a++;
+        }
+        while (b >= a && reach[static_cast<std::size_t>(b)].first_cell > cell) {
+            b--;
         }
     }
+    first = a;
+    last = b;
+    return a <= b;
 }
 
 } // namespace nv

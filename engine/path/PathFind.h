@@ -84,7 +84,7 @@ private:
     int indexOf(int x, int y) const { return y * num_cols + x; }
     Cell popBest();
     bool blockedNow(int x, int y);
-    void examineNeighbours(Cell current, int cols, int rows);
+    template <typename Blocked> void examineNeighbours(Cell current, int cols, int rows, Blocked blocked_at);
 
     Object *object;
     Object *target;
@@ -103,12 +103,12 @@ private:
     bool found;
     // Reused by every collision query, so asking about a cell allocates nothing once they have grown.
     mutable ObjectList colliding;
-    // Blocked answers as period * 2 + answer, so one load tells whether an answer is from this period.
+    // Blocked answers as period * 2 + answer, made on first use: only searches with their own rule need them.
     mutable std::vector<std::uint32_t> blocked_memo;
 
-    // The world's answers for a whole held-still period, gathered one collision-grid cell at a time: each grid
-    // cell's objects are read once and stamped on every search cell whose query would see them.
-    enum WorldAnswer : std::uint8_t { WORLD_FREE = 0, WORLD_BLOCKED = 1, WORLD_ASK = 2 };
+    // The world's answers for a held-still period, one byte per search cell. A tile of search cells is completed
+    // at its first question: each collision-grid cell its queries would read is read once in the period, every
+    // hard object stamped on all the search cells whose query would see it.
     struct Reach {
         float low;
         float high;
@@ -116,12 +116,17 @@ private:
         int last_cell;
         bool outside;
     };
-    WorldAnswer worldAnswer(int x, int y) const;
+    const std::uint8_t *worldTable() const;
+    bool tableBlocked(int x, int y) const {
+        const unsigned v = unsigned(world_cells[static_cast<std::size_t>(indexOf(x, y))]) - complete_base;
+        return v < 2 ? v != 0 : completeTile(x, y);
+    }
     bool prepareWorldTable() const;
+    bool completeTile(int x, int y) const;
     void stampGridCell(int col, int row, bool outside_list) const;
     void stampObject(const Object *p_o, int col, int row, bool outside_list) const;
-    static void collectHits(const std::vector<Reach> &reach, float low, float high, int cell, bool any_cell,
-                            std::vector<int> &hits);
+    static bool hitRange(const std::vector<Reach> &reach, float low, float high, int cell, bool any_cell, int &first,
+                         int &last);
     void syncPeriod() const {
         if (seen_world_epoch != world_epoch) {
             nextPeriod();
@@ -134,16 +139,21 @@ private:
     // This search's own count of the still periods it has seen, small enough to share a word with an answer.
     mutable std::uint64_t seen_world_epoch = 0;
     mutable std::uint32_t period = 0;
-    mutable std::uint32_t table_period = 0;
+    // The period's mark in the tables' bytes; it cycles through few values, so the tables are cleared on each lap.
+    mutable std::uint8_t tag = 0;
+    mutable std::uint8_t table_tag = 0;
     mutable bool table_usable = false;
+    // A complete answer is complete_base plus 1 when blocked.
+    mutable unsigned complete_base = 0;
+    mutable int tile_width = 1;
+    mutable int tile_height = 1;
+    mutable int tile_cols = 0;
+    mutable std::uint8_t outside_tag = 0;
     mutable std::vector<Reach> reach_x;
     mutable std::vector<Reach> reach_y;
-    mutable std::vector<std::uint32_t> grid_cell_period;
-    mutable std::uint32_t outside_period = 0;
-    // World answers as period * 8 + complete mark (4) + answer.
-    mutable std::vector<std::uint32_t> answers;
-    mutable std::vector<int> hit_x;
-    mutable std::vector<int> hit_y;
+    mutable std::vector<std::uint8_t> world_cells;
+    mutable std::vector<std::uint8_t> grid_cell_tags;
+    mutable std::vector<std::uint8_t> tile_tags;
 
     static bool world_still;
     static std::uint64_t world_epoch;
