@@ -409,13 +409,26 @@ bool PathFind::completeTile(int x, int y) const {
         if ((left.outside || right.outside || top.outside || bottom.outside) && outside_tag != tag) {
             stampGridCell(-1, -1, true);
         }
+        const unsigned tag_bits = unsigned(tag) << 3;
+        const unsigned base = complete_base;
         for (int cy = y0; cy <= y1; cy++) {
-            for (int cx = x0; cx <= x1; cx++) {
-                std::uint8_t &cell = world_cells[static_cast<std::size_t>(indexOf(cx, cy))];
-                const unsigned stamps = (cell >> 3) == tag ? cell & 3u : 0u;
+            std::uint8_t *row = &world_cells[static_cast<std::size_t>(indexOf(x0, cy))];
+            const int width = x1 - x0 + 1;
+            unsigned holds_goal = 0;
+            for (int i = 0; i < width; i++) {
+                holds_goal |= (row[i] & ~7u) == tag_bits ? row[i] & STAMP_HOLDS_GOAL : 0u;
+            }
+            if (holds_goal == 0) {
+                for (int i = 0; i < width; i++) {
+                    row[i] = static_cast<std::uint8_t>(base | ((row[i] & ~7u) == tag_bits ? row[i] & 1u : 0u));
+                }
+                continue;
+            }
+            for (int i = 0; i < width; i++) {
+                const unsigned stamps = (row[i] & ~7u) == tag_bits ? row[i] & 3u : 0u;
                 // The first hard object of the query decides whether one holding the goal blocks: ask it.
-                const bool blocked = (stamps & STAMP_HOLDS_GOAL) != 0 ? isBlockedNow(cx, cy) : stamps != 0;
-                cell = static_cast<std::uint8_t>(complete_base | (blocked ? 1u : 0u));
+                const bool blocked = (stamps & STAMP_HOLDS_GOAL) != 0 ? isBlockedNow(x0 + i, cy) : stamps != 0;
+                row[i] = static_cast<std::uint8_t>(base | (blocked ? 1u : 0u));
             }
         }
         tile_tag = tag;
@@ -429,8 +442,9 @@ void PathFind::stampGridCell(int col, int row, bool outside_list) const {
     const int count = list.getCount();
     // Reading the objects is what this costs: ask for them all first so their fetches overlap.
     for (int i = 0; i < count; i++) {
-        __builtin_prefetch(list[i]);
-        __builtin_prefetch(reinterpret_cast<const char *>(list[i]) + 64);
+        const char *p_bytes = reinterpret_cast<const char *>(list[i]);
+        __builtin_prefetch(p_bytes);
+        __builtin_prefetch(p_bytes + 64);
     }
     for (int i = 0; i < count; i++) {
         stampObject(list[i], col, row, outside_list);
@@ -481,36 +495,34 @@ bool PathFind::hitRange(const std::vector<Reach> &reach, float low, float high, 
                         int &last) {
     // The search cells whose walker span meets [low, high] under the query's inclusive rule (only low counts
     // when high is below it): walker spans never move back along a row, so those cells form one run.
+    const Reach *r = reach.data();
     const int n = static_cast<int>(reach.size());
     if (n == 0 || std::isnan(low)) {
         return false;
     }
     const float key = low <= high ? high : low;
-    const double corner = reach[0].low;
-    const double extent = static_cast<double>(reach[0].high) - corner;
-    // Guesses only shorten the walks below; any guess gives the same run.
-    auto guess = [n](double at) { return !(at > 0.0) ? 0 : at >= double(n) ? n : static_cast<int>(at); };
-    int a = guess(static_cast<double>(low) - corner - extent);
-    while (a > 0 && reach[static_cast<std::size_t>(a - 1)].high >= low) {
+    // Walker spans step by one cell, so these guesses are right but for rounding; the walks settle that.
+    const float cells = static_cast<float>(n);
+    int a = static_cast<int>(std::max(0.0f, std::min(cells, low - r[0].high + 1.0f)));
+    while (a > 0 && r[a - 1].high >= low) {
         a--;
     }
-    while (a < n && reach[static_cast<std::size_t>(a)].high < low) {
+    while (a < n && r[a].high < low) {
         a++;
     }
-    int b = guess(static_cast<double>(key) - corner + 1.0);
-    while (b > 0 && reach[static_cast<std::size_t>(b - 1)].low > key) {
-        b--;
-    }
-    while (b < n && reach[static_cast<std::size_t>(b)].low <= key) {
+    int b = static_cast<int>(std::max(-1.0f, std::min(cells - 1.0f, key - r[0].low)));
+    while (b + 1 < n && r[b + 1].low <= key) {
         b++;
     }
-    b--;
+    while (b >= 0 && r[b].low > key) {
+        b--;
+    }
     // Only the cells whose queries read this grid cell; they form a run too.
     if (!any_cell) {
-        while (a <= b && reach[static_cast<std::size_t>(a)].last_cell < cell) {
+        while (a <= b && r[a].last_cell < cell) {
             a++;
         }
-        while (b >= a && reach[static_cast<std::size_t>(b)].first_cell > cell) {
+        while (b >= a && r[b].first_cell > cell) {
             b--;
         }
     }
