@@ -181,15 +181,16 @@ int PathFind::cycleOnce() {
     int cols = std::min(num_cols, wholeCells(boundary.getHorizontal()));
     int rows = std::min(num_rows, wholeCells(boundary.getVertical()));
     if (world_still && usesWorldRule() && worldTable() != nullptr) {
-        examineNeighbours(current, cols, rows, [this](int x, int y) { return tableBlocked(x, y); });
+        examineNeighbours<false>(current, cols, rows, [this](int x, int y) { return tableBlocked(x, y); });
     } else {
-        examineNeighbours(current, cols, rows, [this](int x, int y) { return blockedNow(x, y); });
+        examineNeighbours<true>(current, cols, rows, [this](int x, int y) { return blockedNow(x, y); });
     }
 
     return open_count > 0 ? PATH_SEARCHING : PATH_NONE;
 }
 
-template <typename Blocked> void PathFind::examineNeighbours(Cell current, int cols, int rows, Blocked blocked_at) {
+template <bool Remember, typename Blocked>
+void PathFind::examineNeighbours(Cell current, int cols, int rows, Blocked blocked_at) {
     std::int8_t blocked[3][3];
     for (auto &row : blocked) {
         for (std::int8_t &cell : row) {
@@ -197,6 +198,9 @@ template <typename Blocked> void PathFind::examineNeighbours(Cell current, int c
         }
     }
     auto blockedAt = [&](int dx, int dy) {
+        if (!Remember) {
+            return blocked_at(current.x + dx, current.y + dy);
+        }
         std::int8_t &b = blocked[dy + 1][dx + 1];
         if (b == BLOCK_UNKNOWN) {
             b = blocked_at(current.x + dx, current.y + dy) ? 1 : 0;

@@ -84,7 +84,9 @@ private:
     int indexOf(int x, int y) const { return y * num_cols + x; }
     Cell popBest();
     bool blockedNow(int x, int y);
-    template <typename Blocked> void examineNeighbours(Cell current, int cols, int rows, Blocked blocked_at);
+    // Remember keeps each blocked answer for the corner tests; a table answer costs less to read again than to keep.
+    template <bool Remember, typename Blocked>
+    void examineNeighbours(Cell current, int cols, int rows, Blocked blocked_at);
 
     Object *object;
     Object *target;
