@@ -96,4 +96,28 @@ TEST_F(PathFindOracle, HeldStillAnswersEqualFreshQueriesAcrossEveryKindOfChange)
     }
 }
 
+// A search's tables tell periods apart by marks that come round again: an answer left unread while they do must
+// not pass for a new one.
+TEST_F(PathFindOracle, AnswersLeftUnreadOverManyPeriodsAreNeverTakenForNewOnes) {
+    nv::Object *walker = objectAt(0, 0, nv::SPECTRAL);
+    for (int idle = 1; idle <= 64; idle++) {
+        nv::PathFind search(walker, 1, 1, 70, 20);
+        nv::Object *p_o = nullptr;
+        for (int period = 0; period <= idle + 1; period++) {
+            nv::PathFind::holdWorldStill(true);
+            // Asked about only at the first and last period, in between only about a cell in another tile.
+            const bool last = period == idle + 1;
+            if (period == 0 || last) {
+                ASSERT_EQ(search.isBlocked(5, 5), last) << idle;
+            }
+            EXPECT_FALSE(search.isBlocked(79, 23));
+            nv::PathFind::holdWorldStill(false);
+            if (period == 0) {
+                p_o = objectAt(5, 5);
+            }
+        }
+        delete p_o;
+    }
+}
+
 } // namespace
