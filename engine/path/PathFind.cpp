@@ -183,7 +183,8 @@ int PathFind::cycleOnce() {
     if (world_still && usesWorldRule() && worldTable() != nullptr) {
         examineNeighbours<false>(current, cols, rows, [this](int x, int y) { return tableBlocked(x, y); });
     } else {
-        examineNeighbours<true>(current, cols, rows, [this](int x, int y) { return blockedNow(x, y); });
+        examineNeighbours<true>(current, cols, rows,
+                                [this](int x, int y) { return world_still ? blockedNow(x, y) : isBlocked(x, y); });
     }
 
     return open_count > 0 ? PATH_SEARCHING : PATH_NONE;
