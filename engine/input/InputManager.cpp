@@ -245,9 +245,9 @@ void InputManager::getInput() {
         }
     }
 
-    // One snapshot of the keyboard for all keys: asking per key costs a round trip to the X server each.
+    // Held state as the events just taken leave it: a press and release within one step give no KEY_DOWN.
     bool held_keys[POLLED_COUNT];
-    SfmlBridge::heldKeys(POLLED_KEYS, POLLED_COUNT, held_keys);
+    SfmlBridge::heldKeys(*p_window, POLLED_KEYS, POLLED_COUNT, held_keys);
     EventKeyboard down;
     down.setKeyboardAction(KEY_DOWN);
     for (std::size_t i = 0; i < POLLED_COUNT; i++) {
