@@ -268,6 +268,10 @@ void noteHeld(const sf::Window &window, const SfmlBridge::WindowEvent &event) {
 
 } // namespace
 
+void SfmlBridge::forgetHeldInput() {
+    held_input = HeldInput();
+}
+
 bool SfmlBridge::pollEvent(sf::Window &window, WindowEvent &out) {
 #if NV_SFML3
     const std::optional<sf::Event> event = window.pollEvent();

@@ -186,6 +186,8 @@ public:
     static bool isMouseButtonPressed(MouseButton button);
     /// Mouse position relative to the window, in pixels.
     static void mousePosition(const sf::Window &window, int &x, int &y);
+    /// Forgets what the window's events said is held, so that the next heldKeys() reads the keyboard afresh.
+    static void forgetHeldInput();
     /// The pointer's place in the window and whether Left, Right and Middle (held[0] to held[2]) are held. With
     /// nativeDisplay() open, as the window's events taken so far say: a button is held from its press on the window
     /// to its release or focus lost, at the place of the latest pointer event; without it, as the library says.

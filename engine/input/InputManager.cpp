@@ -159,6 +159,8 @@ int InputManager::startUp() {
             return -1;
         }
         sf::RenderWindow *p_window = display_manager.getWindow();
+        // A window made since the last start may sit where the old one was: what it held is not carried over.
+        SfmlBridge::forgetHeldInput();
         if (p_window != nullptr) {
             SfmlBridge::setKeyRepeatEnabled(*p_window, false);
             log_manager.writeLog(2, "InputManager::startUp(): Keyboard repeated disabled.");
