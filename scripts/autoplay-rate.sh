@@ -74,11 +74,12 @@ for i in "${!exes[@]}"; do
     data="$NV_RATE_PERF.${names[$i]}"
     perf record -F 400 --call-graph dwarf,16384 -q -o "$data" -- timeout 20 "${exes[$i]}" "$work/shots" \
         >/dev/null 2>&1
-    echo "profile ${names[$i]}: $(perf script -i "$data" --comm "$(basename "${exes[$i]}" | cut -c1-15)" \
-        -F ip,sym,dso 2>/dev/null | python3 -c '
+    exe_name="$(basename "${exes[$i]}")"
+    echo "profile ${names[$i]}: $(perf script -i "$data" --comm "${exe_name:0:15}" -F ip,sym,dso 2>/dev/null |
+        python3 -c '
 import collections, re, sys
 kinds = [("kernel", "kernel"), ("Mesa", "swrast|mesa|gallium|LLVM|glapi|libGL"), ("Xlib", "libX|xcb"),
-         ("SFML", "sfml"), ("libc", "libc[.]|libm[.]|libstdc|ld-linux|libgcc"), ("ours", "glyphcage")]
+         ("SFML", "sfml"), ("libc", "libc[.]|libm[.]|libstdc|ld-linux|libgcc"), ("ours", re.escape(sys.argv[1]))]
 count, inputs, stack = collections.Counter(), 0, []
 def done():
     global inputs
@@ -98,6 +99,6 @@ if stack:
 total = max(sum(count.values()), 1)
 print("getInput %.1f%% of a step;" % (100 * inputs / total),
       ", ".join("%s %.1f%%" % (k, 100 * v / total) for k, v in count.most_common()))
-')"
+' "$exe_name")"
     rm -f "$data"
 done
