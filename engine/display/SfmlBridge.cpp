@@ -145,6 +145,15 @@ SfmlBridge::WindowEvent SfmlBridge::translate(const sf::Event &event) {
         out.button = fromLibrary(button->button);
         out.x = button->position.x;
         out.y = button->position.y;
+    } else if (const auto *up = event.getIf<sf::Event::MouseButtonReleased>()) {
+        out.kind = EventKind::MouseButtonReleased;
+        out.button = fromLibrary(up->button);
+        out.x = up->position.x;
+        out.y = up->position.y;
+    } else if (event.is<sf::Event::FocusGained>()) {
+        out.kind = EventKind::FocusGained;
+    } else if (event.is<sf::Event::FocusLost>()) {
+        out.kind = EventKind::FocusLost;
     } else {
         out.kind = EventKind::Other;
     }
@@ -167,10 +176,18 @@ SfmlBridge::WindowEvent SfmlBridge::translate(const sf::Event &event) {
         out.y = event.mouseMove.y;
         break;
     case sf::Event::MouseButtonPressed:
-        out.kind = EventKind::MouseButtonPressed;
+    case sf::Event::MouseButtonReleased:
+        out.kind = event.type == sf::Event::MouseButtonPressed ? EventKind::MouseButtonPressed
+                                                               : EventKind::MouseButtonReleased;
         out.button = fromLibrary(event.mouseButton.button);
         out.x = event.mouseButton.x;
         out.y = event.mouseButton.y;
+        break;
+    case sf::Event::GainedFocus:
+        out.kind = EventKind::FocusGained;
+        break;
+    case sf::Event::LostFocus:
+        out.kind = EventKind::FocusLost;
         break;
     default:
         out.kind = EventKind::Other;
@@ -180,20 +197,95 @@ SfmlBridge::WindowEvent SfmlBridge::translate(const sf::Event &event) {
     return out;
 }
 
+namespace {
+
+// What the window's own events say is held, so that a step needs no question to the X server. Those events
+// cannot tell about a window not yet heard from, nor about keys that went down while another window had the
+// focus: then the keyboard is read from the server once.
+struct HeldInput {
+    const sf::Window *window = nullptr;
+    sf::WindowHandle handle = {};
+    bool keys[static_cast<int>(SfmlBridge::Key::KeyCount)] = {};
+    bool buttons[3] = {};
+    int x = 0;
+    int y = 0;
+    bool keys_unknown = true;
+};
+
+HeldInput held_input;
+
+sf::WindowHandle handleOf(const sf::Window &window) {
+#if NV_SFML3
+    return window.getNativeHandle();
+#else
+    return window.getSystemHandle();
+#endif
+}
+
+// A window other than the one last heard from starts with nothing known.
+HeldInput &heldInputOf(const sf::Window &window) {
+    const sf::WindowHandle handle = handleOf(window);
+    if (held_input.window != &window || held_input.handle != handle) {
+        held_input = HeldInput();
+        held_input.window = &window;
+        held_input.handle = handle;
+    }
+    return held_input;
+}
+
+void noteHeld(const sf::Window &window, const SfmlBridge::WindowEvent &event) {
+    HeldInput &state = heldInputOf(window);
+    switch (event.kind) {
+    case SfmlBridge::EventKind::KeyPressed:
+    case SfmlBridge::EventKind::KeyReleased:
+        if (validKey(event.key))
+            state.keys[static_cast<int>(event.key)] = event.kind == SfmlBridge::EventKind::KeyPressed;
+        break;
+    case SfmlBridge::EventKind::MouseButtonPressed:
+    case SfmlBridge::EventKind::MouseButtonReleased:
+        if (event.button != SfmlBridge::MouseButton::Other)
+            state.buttons[static_cast<int>(event.button)] = event.kind == SfmlBridge::EventKind::MouseButtonPressed;
+        state.x = event.x;
+        state.y = event.y;
+        break;
+    case SfmlBridge::EventKind::MouseMoved:
+        state.x = event.x;
+        state.y = event.y;
+        break;
+    case SfmlBridge::EventKind::FocusLost:
+        // Releases now go to the window with the focus: nothing counts as held here until it comes back.
+        std::fill_n(state.keys, static_cast<int>(SfmlBridge::Key::KeyCount), false);
+        std::fill_n(state.buttons, 3, false);
+        state.keys_unknown = false;
+        break;
+    case SfmlBridge::EventKind::FocusGained:
+        state.keys_unknown = true;
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void SfmlBridge::forgetHeldInput() {
+    held_input = HeldInput();
+}
+
 bool SfmlBridge::pollEvent(sf::Window &window, WindowEvent &out) {
 #if NV_SFML3
     const std::optional<sf::Event> event = window.pollEvent();
     if (!event)
         return false;
     out = translate(*event);
-    return true;
 #else
     sf::Event event;
     if (!window.pollEvent(event))
         return false;
     out = translate(event);
-    return true;
 #endif
+    noteHeld(window, out);
+    return true;
 }
 
 void SfmlBridge::setKeyRepeatEnabled(sf::Window &window, bool enabled) {
@@ -559,58 +651,53 @@ KeySym librarySym(int key) {
     return NAMED_KEY_SYMS[key - static_cast<int>(SfmlBridge::Key::Escape)];
 }
 
+// Reads which keys are down from the server, in one round trip.
+void readKeyboard(Display *display, bool *keys) {
+    // Key codes follow the server's keyboard mapping, which does not change under a running game.
+    static Display *codes_for = nullptr;
+    static KeyCode codes[static_cast<int>(SfmlBridge::Key::KeyCount)] = {};
+    if (codes_for != display) {
+        for (int key = 0; key < static_cast<int>(SfmlBridge::Key::KeyCount); key++)
+            codes[key] = XKeysymToKeycode(display, librarySym(key));
+        codes_for = display;
+    }
+    char keymap[32] = {};
+    XQueryKeymap(display, keymap);
+    for (int key = 0; key < static_cast<int>(SfmlBridge::Key::KeyCount); key++)
+        keys[key] = codes[key] != 0 && (keymap[codes[key] / 8] & (1 << (codes[key] % 8))) != 0;
+}
+
 } // namespace
 
-void SfmlBridge::heldKeys(const Key *keys, std::size_t count, bool *held) {
+void SfmlBridge::heldKeys(const sf::Window &window, const Key *keys, std::size_t count, bool *held) {
     Display *display = static_cast<Display *>(nativeDisplay());
     if (display == nullptr) {
         for (std::size_t i = 0; i < count; i++)
             held[i] = isKeyPressed(keys[i]);
         return;
     }
-    // Key codes follow the server's keyboard mapping, which does not change under a running game: look them up
-    // once per connection, so a step costs one round trip to the server.
-    static Display *codes_for = nullptr;
-    static KeyCode codes[static_cast<int>(Key::KeyCount)] = {};
-    if (codes_for != display) {
-        for (int key = 0; key < static_cast<int>(Key::KeyCount); key++)
-            codes[key] = XKeysymToKeycode(display, librarySym(key));
-        codes_for = display;
+    HeldInput &state = heldInputOf(window);
+    if (state.keys_unknown) {
+        readKeyboard(display, state.keys);
+        state.keys_unknown = false;
     }
-    char keymap[32] = {};
-    XQueryKeymap(display, keymap);
-    for (std::size_t i = 0; i < count; i++) {
-        const KeyCode code = validKey(keys[i]) ? codes[static_cast<int>(keys[i])] : 0;
-        held[i] = code != 0 && (keymap[code / 8] & (1 << (code % 8))) != 0;
-    }
+    for (std::size_t i = 0; i < count; i++)
+        held[i] = validKey(keys[i]) && state.keys[static_cast<int>(keys[i])];
 }
 
 void SfmlBridge::mouseState(const sf::Window &window, int &x, int &y, bool held[3]) {
-    Display *display = static_cast<Display *>(nativeDisplay());
-#if NV_SFML3
-    const ::Window handle = static_cast<::Window>(window.getNativeHandle());
-#else
-    const ::Window handle = static_cast<::Window>(window.getSystemHandle());
-#endif
-    if (display == nullptr || handle == 0) {
+    if (nativeDisplay() == nullptr || handleOf(window) == 0) {
         mousePosition(window, x, y);
         held[0] = isMouseButtonPressed(MouseButton::Left);
         held[1] = isMouseButtonPressed(MouseButton::Right);
         held[2] = isMouseButtonPressed(MouseButton::Middle);
         return;
     }
-    // The pointer's place in the window and its button state come in the same reply.
-    ::Window root = 0;
-    ::Window child = 0;
-    int root_x = 0;
-    int root_y = 0;
-    unsigned int buttons = 0;
-    x = 0;
-    y = 0;
-    XQueryPointer(display, handle, &root, &child, &root_x, &root_y, &x, &y, &buttons);
-    held[0] = (buttons & Button1Mask) != 0;
-    held[1] = (buttons & Button3Mask) != 0;
-    held[2] = (buttons & Button2Mask) != 0;
+    // A press on the window sends its release here too (the server hands the pointer to the window until then).
+    const HeldInput &state = heldInputOf(window);
+    x = state.x;
+    y = state.y;
+    std::copy_n(state.buttons, 3, held);
 }
 
 } // namespace nv
@@ -619,7 +706,7 @@ void SfmlBridge::mouseState(const sf::Window &window, int &x, int &y, bool held[
 
 namespace nv {
 
-void SfmlBridge::heldKeys(const Key *keys, std::size_t count, bool *held) {
+void SfmlBridge::heldKeys(const sf::Window &, const Key *keys, std::size_t count, bool *held) {
     for (std::size_t i = 0; i < count; i++)
         held[i] = isKeyPressed(keys[i]);
 }

@@ -130,14 +130,25 @@ public:
 
     enum class MouseButton { Left, Right, Middle, Other };
 
-    enum class EventKind { None, Closed, KeyPressed, KeyReleased, MouseMoved, MouseButtonPressed, Other };
+    enum class EventKind {
+        None,
+        Closed,
+        KeyPressed,
+        KeyReleased,
+        MouseMoved,
+        MouseButtonPressed,
+        MouseButtonReleased,
+        FocusGained,
+        FocusLost,
+        Other
+    };
 
     /// A window event in a form that does not depend on the library version.
     struct WindowEvent {
         EventKind kind = EventKind::None;
         Key key = Key::Unknown;                  ///< KeyPressed, KeyReleased
-        MouseButton button = MouseButton::Other; ///< MouseButtonPressed
-        int x = 0;                               ///< MouseMoved, MouseButtonPressed: pixels in the window
+        MouseButton button = MouseButton::Other; ///< MouseButtonPressed, MouseButtonReleased
+        int x = 0;                               ///< MouseMoved and the button events: pixels in the window
         int y = 0;
     };
 
@@ -154,7 +165,8 @@ public:
                                                           const std::string &title, int style, int state);
     /// Width and height of the desktop video mode.
     static void desktopSize(unsigned int &width, unsigned int &height);
-    /// Takes the next pending event; false when the queue is empty.
+    /// Takes the next pending event, and notes what it says is held for heldKeys() and mouseState(); false when
+    /// the queue is empty.
     static bool pollEvent(sf::Window &window, WindowEvent &out);
     /// The version-independent form of a library event.
     static WindowEvent translate(const sf::Event &event);
@@ -166,15 +178,19 @@ public:
     // Keyboard and mouse.
     /// Whether the key is held down right now.
     static bool isKeyPressed(Key key);
-    /// Sets held[i] to whether keys[i] is held down right now, as isKeyPressed() would, asking the X server once for
-    /// all of them when nativeDisplay() is open (else once per key).
-    static void heldKeys(const Key *keys, std::size_t count, bool *held);
+    /// Sets held[i] to whether keys[i] is held down as of the window's events taken so far. With nativeDisplay() open
+    /// that is what those events said (nothing while the window has lost focus), read from the X server once when
+    /// they cannot tell (a window not yet heard from, focus gained); without it, isKeyPressed() per key.
+    static void heldKeys(const sf::Window &window, const Key *keys, std::size_t count, bool *held);
     /// Whether the mouse button is held down right now.
     static bool isMouseButtonPressed(MouseButton button);
     /// Mouse position relative to the window, in pixels.
     static void mousePosition(const sf::Window &window, int &x, int &y);
-    /// What mousePosition() and isMouseButtonPressed() for Left, Right and Middle (held[0] to held[2]) would say,
-    /// asking the X server once when nativeDisplay() is open.
+    /// Forgets what the window's events said is held, so that the next heldKeys() reads the keyboard afresh.
+    static void forgetHeldInput();
+    /// The pointer's place in the window and whether Left, Right and Middle (held[0] to held[2]) are held. With
+    /// nativeDisplay() open, as the window's events taken so far say: a button is held from its press on the window
+    /// to its release or focus lost, at the place of the latest pointer event; without it, as the library says.
     static void mouseState(const sf::Window &window, int &x, int &y, bool held[3]);
     /// A human-readable name of the key: the library's where it has one, else our own.
     static std::string keyDescription(Key key);

@@ -159,6 +159,8 @@ int InputManager::startUp() {
             return -1;
         }
         sf::RenderWindow *p_window = display_manager.getWindow();
+        // A window made since the last start may sit where the old one was: what it held is not carried over.
+        SfmlBridge::forgetHeldInput();
         if (p_window != nullptr) {
             SfmlBridge::setKeyRepeatEnabled(*p_window, false);
             log_manager.writeLog(2, "InputManager::startUp(): Keyboard repeated disabled.");
@@ -245,9 +247,9 @@ void InputManager::getInput() {
         }
     }
 
-    // One snapshot of the keyboard for all keys: asking per key costs a round trip to the X server each.
+    // Held state as the events just taken leave it: a press and release within one step give no KEY_DOWN.
     bool held_keys[POLLED_COUNT];
-    SfmlBridge::heldKeys(POLLED_KEYS, POLLED_COUNT, held_keys);
+    SfmlBridge::heldKeys(*p_window, POLLED_KEYS, POLLED_COUNT, held_keys);
     EventKeyboard down;
     down.setKeyboardAction(KEY_DOWN);
     for (std::size_t i = 0; i < POLLED_COUNT; i++) {

@@ -182,9 +182,16 @@ TEST_F(Input, RealKeysAndMouseGiveTheirEventsInOrderAndACloseEndsTheGame) {
     EXPECT_EQ(recorder->mice, (std::vector<Got>{left, right}));
     step("mouseup 1 mouseup 3");
     EXPECT_TRUE(recorder->mice.empty()) << "a release raises nothing";
-    step("keydown a");
-    // What a window manager's close button sends: WM_DELETE_WINDOW.
+    // While another window has the focus, releases go there: nothing counts as held until the focus comes back.
     Display *p_display = static_cast<Display *>(nv::SfmlBridge::nativeDisplay());
+    step("keydown d mousedown 1");
+    ASSERT_TRUE(XSetInputFocus(p_display, None, RevertToNone, CurrentTime) != 0 && XSync(p_display, False) != 0);
+    step("keyup d keydown e");
+    EXPECT_TRUE(recorder->keys.empty() && recorder->mice.empty());
+    step("mouseup 1 windowfocus --sync " + std::to_string(window));
+    EXPECT_EQ(recorder->keys, (std::vector<Got>{{nv::E, nv::KEY_DOWN, 0, 0}})) << "read again on focus";
+    step("keyup e keydown a");
+    // What a window manager's close button sends: WM_DELETE_WINDOW.
     XEvent event{};
     event.xclient = {ClientMessage, 0, False, p_display, window, XInternAtom(p_display, "WM_PROTOCOLS", False), 32, {}};
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(p_display, "WM_DELETE_WINDOW", False));
