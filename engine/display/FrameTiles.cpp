@@ -10,6 +10,7 @@ namespace {
 // What an untouched tile holds, and a kept value no real fingerprint is meant to produce.
 const std::uint64_t EMPTY_TILE = 0x9e3779b97f4a7c15ull;
 const std::uint64_t UNKNOWN_TILE = 0;
+const std::uint64_t TILE_MULTIPLIER = 0xff51afd7ed558ccdull;
 
 } // namespace
 
@@ -56,10 +57,12 @@ void FrameTiles::add(float left, float top, float right, float bottom, std::uint
     const int c1 = colOf(right);
     const int r0 = rowOf(top);
     const int r1 = rowOf(bottom);
+    // One multiply and add per tile: the item's own fingerprint is already mixed, and an odd multiplier keeps
+    // both the order of items and every bit of each.
     for (int r = r0; r <= r1; r++) {
         std::uint64_t *row = current.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cols);
         for (int c = c0; c <= c1; c++)
-            row[c] = mixFingerprint(row[c], fingerprint);
+            row[c] = row[c] * TILE_MULTIPLIER + fingerprint;
     }
 }
 

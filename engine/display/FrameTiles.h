@@ -22,7 +22,7 @@ public:
     void reset(int width, int height, int size);
     /// Starts fingerprinting a new frame.
     void begin();
-    /// Mixes an item, given by its pixel box and its own fingerprint, into every tile the box touches.
+    /// Mixes an item, given by its pixel box and its own well-mixed fingerprint, into every tile the box touches.
     void add(float left, float top, float right, float bottom, std::uint64_t fingerprint);
     /// Compares the frame with the kept one, groups the changed tiles into runs; the number of changed tiles.
     std::size_t compare();
