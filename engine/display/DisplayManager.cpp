@@ -725,13 +725,13 @@ bool DisplayManager::redrawChangedTiles(sf::RenderTarget &target, bool turned) {
             continue;
         const int c0 = tiles.colOf(left);
         const int c1 = tiles.colOf(right);
-        for (int r = tiles.rowOf(top); r <= tiles.rowOf(bottom); r++) {
-            int last = -1;
+        const int r0 = tiles.rowOf(top);
+        for (int r = r0; r <= tiles.rowOf(bottom); r++) {
             for (int c = c0; c <= c1; c++) {
+                // The cell meets each box in a block of tiles: cut it once, at the block's top left tile.
                 const int id = tiles.runAt(c, r);
-                if (id < 0 || id == last)
+                if (id < 0 || (c > c0 && tiles.runAt(c - 1, r) == id) || (r > r0 && tiles.runAt(c, r - 1) == id))
                     continue;
-                last = id;
                 // A turned cell cannot be cut to a run exactly; the caller redraws everything instead.
                 if (turned && cells[i].angle != 0.0f) {
                     vertices.clear();

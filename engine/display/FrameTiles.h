@@ -10,7 +10,8 @@ namespace nv {
 /// frame can tell which tiles show something different and redraw only those.
 class FrameTiles {
 public:
-    /// A horizontal run of changed tiles in one tile row, as a pixel box [left, right) x [top, bottom).
+    /// A box of changed tiles, as pixels [left, right) x [top, bottom): a run along a tile row, grown down over
+    /// the runs of the same width right under it.
     struct Run {
         int left;
         int top;
@@ -52,6 +53,9 @@ private:
     std::vector<std::uint64_t> kept;
     std::vector<int> run_of;
     std::vector<Run> run_list;
+    // Runs whose box ends at the row being grouped, and those that will end at the next, by left edge.
+    std::vector<int> open;
+    std::vector<int> next_open;
 };
 
 /// A 64-bit fingerprint step: mixes value into seed so that order and every bit matter.
