@@ -255,10 +255,6 @@ bool DisplayManager::configHeadless() const {
     return Config::getInstance().getHeadless();
 }
 
-bool DisplayManager::canDraw() const {
-    return (!configHeadless() && window) || capture;
-}
-
 int DisplayManager::drawCharacter(Vector world_pos, char ch, Color color, float angle) {
     const bool headless = configHeadless();
     if (headless && !capture)

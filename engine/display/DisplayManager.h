@@ -117,7 +117,6 @@ private:
     void addCoverage(float left, float top, float right, float bottom);
     bool coverageWithin(float left, float top, float right, float bottom, float &c_left, float &c_top, float &c_right,
                         float &c_bottom) const;
-    bool canDraw() const;
     bool configHeadless() const;
 
     sf::Font font;
