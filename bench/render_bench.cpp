@@ -1,7 +1,8 @@
 // Frames of an 80 x 24 screen drawn batched (only changed tiles redrawn) against the same frames drawn one
 // character at a time, in the same run: every cell changing, 5 % changing, nothing changing, and steps of the
-// game's levels 2 and 3 recorded headless and replayed. Each benchmark reports batched ms per frame, the
-// per-character ms per frame of the same frames, and ratio = batched / per-character.
+// game's levels 2 and 3 recorded headless and replayed. Each benchmark reports batched ms per frame (split into
+// draw_ms for the drawCharacter calls and show_ms for swapBuffers), the per-character ms per frame of the same
+// frames, and ratio = batched / per-character.
 // Needs a display: run under xvfb-run -a.
 #include <benchmark/benchmark.h>
 
@@ -146,19 +147,22 @@ void drawRecordedFrame(int level, int frame) {
         dm.drawCharacter(nv::Vector(cell.x, cell.y), cell.ch, cell.r, cell.g, cell.b, cell.angle);
 }
 
-// Seconds taken to draw and show frames first to first + count - 1 in one mode.
-template <typename Draw> double timeFrames(bool batched, int first, int count, Draw draw) {
+// Seconds taken to draw and show frames first to first + count - 1 in one mode; drawing alone adds to drawing.
+template <typename Draw> double timeFrames(bool batched, int first, int count, Draw draw, double &drawing) {
+    using Clock = std::chrono::steady_clock;
     nv::DisplayManager &dm = nv::DisplayManager::getInstance();
     dm.setBatching(batched);
     // One frame to settle the mode: the first batched frame after per-character ones redraws everything.
     draw(first - 1);
     dm.swapBuffers();
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
     for (int f = first; f < first + count; f++) {
+        const auto drawn = Clock::now();
         draw(f);
+        drawing += std::chrono::duration<double>(Clock::now() - drawn).count();
         dm.swapBuffers();
     }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 // Each iteration times a round of frames per character, then the same frames batched.
@@ -169,16 +173,21 @@ template <typename Draw> void runScene(benchmark::State &state, Draw draw) {
     }
     double single = 0;
     double batched = 0;
+    double single_drawing = 0;
+    double drawing = 0;
     int frame = 1;
     for (auto _ : state) {
-        single += timeFrames(false, frame, FRAMES_PER_ROUND, draw);
-        const double seconds = timeFrames(true, frame, FRAMES_PER_ROUND, draw);
+        single += timeFrames(false, frame, FRAMES_PER_ROUND, draw, single_drawing);
+        const double seconds = timeFrames(true, frame, FRAMES_PER_ROUND, draw, drawing);
         batched += seconds;
         frame += FRAMES_PER_ROUND + 1;
         state.SetIterationTime(seconds / FRAMES_PER_ROUND);
     }
     const double frames = static_cast<double>(state.iterations()) * FRAMES_PER_ROUND;
     state.counters["ms_per_frame"] = 1000 * batched / frames;
+    // Batched, the calls that collect a frame's cells, and the swap that composes and shows it.
+    state.counters["draw_ms"] = 1000 * drawing / frames;
+    state.counters["show_ms"] = 1000 * (batched - drawing) / frames;
     state.counters["per_char_ms"] = 1000 * single / frames;
     state.counters["ratio"] = batched / single;
     state.counters["redrawn_tiles"] = static_cast<double>(nv::DisplayManager::getInstance().getRedrawnTiles());

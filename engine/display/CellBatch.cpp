@@ -1,6 +1,7 @@
 #include "display/CellBatch.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace nv {
 
@@ -45,6 +46,14 @@ std::vector<std::string> paint(const std::vector<CellBatch::Cell> &cells, int co
 }
 
 } // namespace
+
+// Byte equality is equality of every field only while a cell has no padding between or after its fields.
+static_assert(sizeof(CellBatch::Cell) == 5 * sizeof(float) + 4, "a cell has no padding");
+
+bool CellBatch::sameAs(const CellBatch &other) const {
+    return cells.size() == other.cells.size() &&
+           (cells.empty() || std::memcmp(cells.data(), other.cells.data(), cells.size() * sizeof(Cell)) == 0);
+}
 
 const CellBatch::Cell *CellBatch::cellAt(int col, int row) const {
     for (std::size_t i = cells.size(); i > 0; i--) {

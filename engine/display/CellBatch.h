@@ -26,14 +26,31 @@ public:
     void clear() { cells.clear(); }
     /// Makes room for n cells up front.
     void reserve(std::size_t n) { cells.reserve(n); }
-    /// Appends a cell; allocates only when the batch outgrows every earlier step.
-    void add(const Cell &cell) { cells.push_back(cell); }
+    /// Appends a cell, written in place, and returns it; allocates only when the batch outgrows every earlier step.
+    const Cell &add(float x, float y, float pixel_x, float pixel_y, float angle, char ch, unsigned char r,
+                    unsigned char g, unsigned char b) {
+        Cell &cell = cells.emplace_back();
+        cell.x = x;
+        cell.y = y;
+        cell.pixel_x = pixel_x;
+        cell.pixel_y = pixel_y;
+        cell.angle = angle;
+        cell.ch = ch;
+        cell.r = r;
+        cell.g = g;
+        cell.b = b;
+        return cell;
+    }
     /// Number of cells drawn.
     std::size_t size() const { return cells.size(); }
     /// Whether nothing was drawn.
     bool empty() const { return cells.empty(); }
     /// Cell i in drawing order.
     const Cell &at(std::size_t i) const { return cells.at(i); }
+    /// The cells in drawing order, size() of them.
+    const Cell *data() const { return cells.data(); }
+    /// Whether other holds the same cells in the same order, byte for byte.
+    bool sameAs(const CellBatch &other) const;
     /// Exchanges contents (and memory) with another batch.
     void swap(CellBatch &other) { cells.swap(other.cells); }
 

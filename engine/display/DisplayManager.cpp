@@ -31,6 +31,8 @@ const unsigned int LARGEST_CHARACTER_SIZE = 1000;
 // A glyph quad lies on whole pixels, so only pixels whose centres are at least half a pixel inside it change;
 // the small remainder keeps the edge safe from the rasterizer's sub-pixel snapping.
 const float BLANK_QUAD_RIM = 0.5f - 1.0f / 64;
+// A pixel centre nearer than this to a box's edge may fall either side of it after the rasterizer's snapping.
+const float SNAP_MARGIN = 1.0f / 64;
 // Tile edge in pixels for finding what changed: small enough that a changed cell redraws little around it.
 const int TILE_PIXELS = 16;
 const std::size_t MAX_COPIES = 32;
@@ -90,12 +92,22 @@ DisplayManager &DisplayManager::getInstance() {
 DisplayManager::DisplayManager()
     : font(), window(), window_horizontal_pixels(1024), window_vertical_pixels(768), window_horizontal_chars(80),
       window_vertical_chars(24), rectangle(), window_background_color(0, 0, 0, 255), text(), batching(true),
-      capture(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache(), window_dirty(true),
-      window_live(true), canvas(), canvas_valid(false), show_by_copy(false), picture_in_window(true),
-      show_runs_only(false), shows_since_full_copy(0), tiles(), redrawn_tiles(0), grid_cols(0), grid_rows(0),
-      grid_head(), covered() {
+      capture(false), character_size(0), pending(), shown(), flushed(0), vertices(), glyph_cache(), quad_cache(),
+      cell_width(0), cell_height(0), cell_shift_x(0), cell_shift_y(0), window_dirty(true), window_live(true),
+      window_touched(false), nothing_changed(false), canvas(), canvas_valid(false), show_by_copy(false),
+      picture_in_window(true), show_runs_only(false), shows_since_full_copy(0), tiles(), redrawn_tiles(0), grid_cols(0),
+      grid_rows(0), grid_head(), covered() {
     setType("DisplayManager");
     glyph_cache.fill(nullptr);
+    setCellSize();
+}
+
+void DisplayManager::setCellSize() {
+    // As charWidth() and charHeight() compute them, which reach this object through getInstance().
+    cell_width = static_cast<float>(window_horizontal_pixels) / static_cast<float>(window_horizontal_chars);
+    cell_height = static_cast<float>(window_vertical_pixels) / static_cast<float>(window_vertical_chars);
+    cell_shift_x = cell_width / 10;
+    cell_shift_y = cell_height / 5;
 }
 
 DisplayManager::~DisplayManager() = default;
@@ -125,6 +137,8 @@ int DisplayManager::startUp() {
     shown.reserve(INITIAL_CELLS);
     flushed = 0;
     glyph_cache.fill(nullptr);
+    window_touched = false;
+    setCellSize();
 
     if (config.getHeadless()) {
         log.writeLog(1, "DisplayManager::startUp(): no graphics in headless mode.");
@@ -147,6 +161,7 @@ int DisplayManager::startUp() {
             window_horizontal_pixels = static_cast<int>(desktop_w);
         if (window_vertical_pixels == 0)
             window_vertical_pixels = static_cast<int>(desktop_h);
+        setCellSize();
 
         try {
             window = SfmlBridge::createWindow(
@@ -240,39 +255,43 @@ bool DisplayManager::configHeadless() const {
     return Config::getInstance().getHeadless();
 }
 
-bool DisplayManager::canDraw() const {
-    return (!configHeadless() && window) || capture;
-}
-
 int DisplayManager::drawCharacter(Vector world_pos, char ch, Color color, float angle) {
-    if (configHeadless() && !capture)
+    const bool headless = configHeadless();
+    if (headless && !capture)
         return -1;
     // CUSTOM and unknown colors leave the components alone, so they start as white.
     unsigned char r = 255;
     unsigned char g = 255;
     unsigned char b = 255;
     colorToRGB(color, r, g, b);
-    return drawCharacter(world_pos, ch, r, g, b, angle);
+    return appendCell(world_pos, ch, r, g, b, angle, headless);
 }
 
 int DisplayManager::drawCharacter(Vector world_pos, char ch, unsigned char r, unsigned char g, unsigned char b,
                                   float angle) {
+    return appendCell(world_pos, ch, r, g, b, angle, configHeadless());
+}
+
+// Called for every character of every step: reads the view, the configuration and the log level as they are
+// now, and the cell size startUp() fixed.
+int DisplayManager::appendCell(Vector world_pos, char ch, unsigned char r, unsigned char g, unsigned char b,
+                               float angle, bool headless) {
     if (!isStarted()) {
         LogManager::getInstance().writeLog("%s not started!", getType().c_str());
         return -1;
     }
-    if (!canDraw())
+    if ((headless || !window) && !capture)
         return -1;
-    const Vector view = worldToView(world_pos);
-    const float pixel_x = view.getX() * charWidth();
-    const float pixel_y = view.getY() * charHeight();
+    const Vector corner = WorldManager::getInstance().getView().getCorner();
+    const float view_x = world_pos.getX() - corner.getX();
+    const float view_y = world_pos.getY() - corner.getY();
+    const float pixel_x = view_x * cell_width;
+    const float pixel_y = view_y * cell_height;
     LogManager &log = LogManager::getInstance();
     if (log.getLogLevel() >= 30)
-        log.writeLog(30, "spacesToPixels(int): spaces (%.2f,%.2f) = pixels (%.2f,%.2f)",
-                     static_cast<double>(view.getX()), static_cast<double>(view.getY()), static_cast<double>(pixel_x),
-                     static_cast<double>(pixel_y));
-    const CellBatch::Cell cell{view.getX(), view.getY(), pixel_x, pixel_y, angle, ch, r, g, b};
-    pending.add(cell);
+        log.writeLog(30, "spacesToPixels(int): spaces (%.2f,%.2f) = pixels (%.2f,%.2f)", static_cast<double>(view_x),
+                     static_cast<double>(view_y), static_cast<double>(pixel_x), static_cast<double>(pixel_y));
+    const CellBatch::Cell &cell = pending.add(view_x, view_y, pixel_x, pixel_y, angle, ch, r, g, b);
     if (window && !batching) {
         drawCellNow(*window, cell);
         flushed = pending.size();
@@ -312,16 +331,19 @@ int DisplayManager::swapBuffers() {
     }
     int result = -1;
     if (!configHeadless() && window) {
+        bool fingerprinted = true;
         if (window_live) {
             renderPending();
             // Whatever was drawn into the window directly is not in the canvas.
             canvas_valid = false;
             show_runs_only = false;
+            nothing_changed = false;
             fingerprintTiles();
         } else {
-            composeFrame();
+            fingerprinted = composeFrame();
         }
-        tiles.keep();
+        if (fingerprinted)
+            tiles.keep();
         showWindow();
         window_live = !batching;
         if (window_live)
@@ -331,12 +353,16 @@ int DisplayManager::swapBuffers() {
     shown.swap(pending);
     pending.clear();
     flushed = 0;
+    window_touched = false;
     return result;
 }
 
 void DisplayManager::setBatching(bool new_batching) {
     if (batching && !new_batching)
         flush();
+    // Switched on before this step drew anything: the window holds only its clear, so the step can be composed.
+    if (!batching && new_batching && pending.empty() && !window_touched)
+        window_live = false;
     batching = new_batching;
 }
 
@@ -348,6 +374,7 @@ int DisplayManager::flush() {
     else
         composeFrame();
     window_live = true;
+    window_touched = true;
     // The caller is about to draw into the window itself, so nothing there can be assumed blank any more.
     window_dirty = true;
     return 0;
@@ -371,8 +398,8 @@ void DisplayManager::resetCoverage() {
 }
 
 void DisplayManager::addCoverage(float left, float top, float right, float bottom) {
-    const float cell_w = charWidth();
-    const float cell_h = charHeight();
+    const float cell_w = cell_width;
+    const float cell_h = cell_height;
     const int c0 = std::max(0, static_cast<int>(std::floor(left / cell_w)) + 1);
     const int c1 = std::min(grid_cols - 1, static_cast<int>(std::floor(right / cell_w)) + 1);
     const int r0 = std::max(0, static_cast<int>(std::floor(top / cell_h)) + 1);
@@ -388,8 +415,8 @@ void DisplayManager::addCoverage(float left, float top, float right, float botto
 
 bool DisplayManager::coverageWithin(float left, float top, float right, float bottom, float &c_left, float &c_top,
                                     float &c_right, float &c_bottom) const {
-    const float cell_w = charWidth();
-    const float cell_h = charHeight();
+    const float cell_w = cell_width;
+    const float cell_h = cell_height;
     const int c0 = std::max(0, static_cast<int>(std::floor(left / cell_w)) + 1);
     const int c1 = std::min(grid_cols - 1, static_cast<int>(std::floor(right / cell_w)) + 1);
     const int r0 = std::max(0, static_cast<int>(std::floor(top / cell_h)) + 1);
@@ -425,41 +452,65 @@ bool DisplayManager::coverageWithin(float left, float top, float right, float bo
 }
 
 void DisplayManager::drawCellNow(sf::RenderTarget &target, const CellBatch::Cell &cell) {
-    rectangle->setPosition(sf::Vector2f(cell.pixel_x - charWidth() / 10, cell.pixel_y + charHeight() / 5));
+    rectangle->setPosition(sf::Vector2f(cell.pixel_x - cell_shift_x, cell.pixel_y + cell_shift_y));
     SfmlBridge::setRotation(*rectangle, cell.angle);
     target.draw(*rectangle);
     if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
         return;
     // The glyph is laid out exactly as a batch lays it out, so a picture does not depend on batching.
-    const sf::Glyph &glyph = cachedGlyph(cell.ch);
+    const SfmlBridge::GlyphQuad &quad = cachedQuad(cell.ch);
     sf::Transformable place;
     place.setPosition(sf::Vector2f(glyphOrigin(cell.pixel_x), glyphOrigin(cell.pixel_y)));
     SfmlBridge::setRotation(place, cell.angle);
     vertices.clear();
-    SfmlBridge::appendGlyphQuad(vertices, glyph, character_size, sf::Color(cell.r, cell.g, cell.b, 255),
-                                place.getTransform());
+    SfmlBridge::appendGlyphQuad(vertices, quad, sf::Color(cell.r, cell.g, cell.b, 255), place.getTransform());
     SfmlBridge::setGlyphsSmooth(font, character_size, false);
     SfmlBridge::drawQuads(target, vertices, &font.getTexture(character_size));
     vertices.clear();
 }
 
-const sf::Glyph &DisplayManager::cachedGlyph(char ch) {
+const SfmlBridge::GlyphQuad &DisplayManager::cachedQuad(char ch) {
     const unsigned char index = static_cast<unsigned char>(ch);
-    if (glyph_cache[index] == nullptr)
+    if (glyph_cache[index] == nullptr) {
         glyph_cache[index] = &SfmlBridge::getGlyph(font, ch, character_size, true);
-    return *glyph_cache[index];
+        quad_cache[index] = SfmlBridge::glyphQuad(*glyph_cache[index], character_size);
+    }
+    return quad_cache[index];
+}
+
+bool DisplayManager::backgroundVisible(float left, float top) const {
+    return left + cell_width > -1 && top + cell_height > -1 &&
+           left < static_cast<float>(window_horizontal_pixels) + 1 &&
+           top < static_cast<float>(window_vertical_pixels) + 1;
+}
+
+// The first pixel column from which the background of cell i + 1, drawn right after cell i's glyph, paints over
+// every row of that glyph (top to bottom) up to its right edge, so the glyph need not be drawn there; else right.
+float DisplayManager::hiddenFrom(std::size_t i, float top, float right, float bottom) const {
+    if (i + 1 >= pending.size())
+        return right;
+    const CellBatch::Cell &next = pending.data()[i + 1];
+    const float bg_left = next.pixel_x - cell_shift_x;
+    const float bg_top = next.pixel_y + cell_shift_y;
+    if (next.angle != 0.0f || !backgroundVisible(bg_left, bg_top))
+        return right;
+    // A background paints the pixels whose centres lie inside it; one nearly on its edge is left to the glyph.
+    const float first = std::ceil(bg_left - 0.5f);
+    if (first >= right || first + 0.5f < bg_left + SNAP_MARGIN || first - 0.5f > bg_left - SNAP_MARGIN ||
+        right - 0.5f > bg_left + cell_width - SNAP_MARGIN || top + 0.5f < bg_top + SNAP_MARGIN ||
+        bottom - 0.5f > bg_top + cell_height - SNAP_MARGIN)
+        return right;
+    return first;
 }
 
 void DisplayManager::renderCells(sf::RenderTarget &target, std::size_t from, std::size_t to) {
     vertices.clear();
-    const float cell_w = rectangle->getSize().x;
-    const float cell_h = rectangle->getSize().y;
     const float window_w = static_cast<float>(window_horizontal_pixels);
     const float window_h = static_cast<float>(window_vertical_pixels);
     const sf::Texture &texture = font.getTexture(character_size);
-    sf::Transformable place;
+    const CellBatch::Cell *cells = pending.data();
     for (std::size_t i = from; i < to; i++) {
-        const CellBatch::Cell &cell = pending.at(i);
+        const CellBatch::Cell &cell = cells[i];
         if (cell.angle != 0.0f) {
             // The GPU rounds a rotation differently from the CPU; drawing it on its own keeps the picture exact.
             SfmlBridge::setGlyphsSmooth(font, character_size, false);
@@ -469,41 +520,42 @@ void DisplayManager::renderCells(sf::RenderTarget &target, std::size_t from, std
             window_dirty = true;
             continue;
         }
-        const float bg_left = cell.pixel_x - charWidth() / 10;
-        const float bg_top = cell.pixel_y + charHeight() / 5;
-        const float bg_right = bg_left + cell_w;
-        const float bg_bottom = bg_top + cell_h;
-        const bool bg_visible = bg_right > -1 && bg_bottom > -1 && bg_left < window_w + 1 && bg_top < window_h + 1;
-        if (bg_visible && window_dirty) {
-            // The page's reserved white texels make the cell a solid fill within the same textured draw.
-            place.setPosition(sf::Vector2f(bg_left, bg_top));
-            SfmlBridge::appendRectangle(vertices, cell_w, cell_h, window_background_color, 1.f, 1.f,
-                                        place.getTransform());
-        } else if (bg_visible) {
+        const float bg_left = cell.pixel_x - cell_shift_x;
+        const float bg_top = cell.pixel_y + cell_shift_y;
+        const float bg_right = bg_left + cell_width;
+        const float bg_bottom = bg_top + cell_height;
+        if (backgroundVisible(bg_left, bg_top)) {
+            float c_left = bg_left, c_top = bg_top, c_right = bg_right, c_bottom = bg_bottom;
             // On a freshly cleared window the cell only changes pixels that earlier glyphs touched; painting
-            // the background over just those (never past the cell's own edges) gives the same picture.
-            float c_left = 0, c_top = 0, c_right = 0, c_bottom = 0;
-            if (coverageWithin(bg_left, bg_top, bg_right, bg_bottom, c_left, c_top, c_right, c_bottom))
+            // the background over just those (never past the cell's own edges) gives the same picture. The
+            // page's reserved white texels make the cell a solid fill within the same textured draw.
+            if (window_dirty || coverageWithin(bg_left, bg_top, bg_right, bg_bottom, c_left, c_top, c_right, c_bottom))
                 SfmlBridge::appendBox(vertices, c_left, c_top, c_right, c_bottom, window_background_color, 1.f, 1.f);
         }
         if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
             continue;
-        const sf::Glyph &glyph = cachedGlyph(cell.ch);
-        float g_left = 0, g_top = 0, g_right = 0, g_bottom = 0;
-        SfmlBridge::glyphQuadBounds(glyph, character_size, g_left, g_top, g_right, g_bottom);
+        const SfmlBridge::GlyphQuad &quad = cachedQuad(cell.ch);
         const float origin_x = glyphOrigin(cell.pixel_x);
         const float origin_y = glyphOrigin(cell.pixel_y);
-        g_left += origin_x;
-        g_top += origin_y;
-        g_right += origin_x;
-        g_bottom += origin_y;
+        const float g_left = quad.left + origin_x;
+        const float g_top = quad.top + origin_y;
+        const float g_right = quad.right + origin_x;
+        const float g_bottom = quad.bottom + origin_y;
         if (g_right < -1 || g_bottom < -1 || g_left > window_w + 1 || g_top > window_h + 1)
             continue;
-        place.setPosition(sf::Vector2f(origin_x, origin_y));
-        SfmlBridge::appendGlyphQuad(vertices, glyph, character_size, sf::Color(cell.r, cell.g, cell.b, 255),
-                                    place.getTransform());
+        // What the next cell's background paints over is left out, and so is the box it would need to clean.
+        const float shown_right = i + 1 < to ? hiddenFrom(i, g_top, g_right, g_bottom) : g_right;
+        if (shown_right <= g_left)
+            continue;
+        const sf::Color color(cell.r, cell.g, cell.b, 255);
+        if (shown_right < g_right)
+            SfmlBridge::appendClippedGlyphQuad(vertices, quad, color, origin_x, origin_y, g_left, g_top, shown_right,
+                                               g_bottom);
+        else
+            SfmlBridge::appendQuad(vertices, g_left, g_top, g_right, g_bottom, color, quad.u1, quad.v1, quad.u2,
+                                   quad.v2);
         if (!window_dirty)
-            addCoverage(g_left + BLANK_QUAD_RIM, g_top + BLANK_QUAD_RIM, g_right - BLANK_QUAD_RIM,
+            addCoverage(g_left + BLANK_QUAD_RIM, g_top + BLANK_QUAD_RIM, shown_right - BLANK_QUAD_RIM,
                         g_bottom - BLANK_QUAD_RIM);
     }
     SfmlBridge::setGlyphsSmooth(font, character_size, false);
@@ -511,31 +563,28 @@ void DisplayManager::renderCells(sf::RenderTarget &target, std::size_t from, std
 }
 
 bool DisplayManager::cellBox(const CellBatch::Cell &cell, float &left, float &top, float &right, float &bottom) {
-    const float cell_w = rectangle->getSize().x;
-    const float cell_h = rectangle->getSize().y;
-    const float bg_left = cell.pixel_x - charWidth() / 10;
-    const float bg_top = cell.pixel_y + charHeight() / 5;
+    const float bg_left = cell.pixel_x - cell_shift_x;
+    const float bg_top = cell.pixel_y + cell_shift_y;
     left = bg_left;
     top = bg_top;
-    right = bg_left + cell_w;
-    bottom = bg_top + cell_h;
-    float g_left = 0, g_top = 0, g_right = 0, g_bottom = 0;
+    right = bg_left + cell_width;
+    bottom = bg_top + cell_height;
     const bool glyph = cell.ch != '\r' && !isWhitespaceGlyph(cell.ch);
-    if (glyph)
-        SfmlBridge::glyphQuadBounds(cachedGlyph(cell.ch), character_size, g_left, g_top, g_right, g_bottom);
+    const SfmlBridge::GlyphQuad none{0, 0, 0, 0, 0, 0, 0, 0};
+    const SfmlBridge::GlyphQuad &quad = glyph ? cachedQuad(cell.ch) : none;
     const float origin_x = glyphOrigin(cell.pixel_x);
     const float origin_y = glyphOrigin(cell.pixel_y);
     if (cell.angle != 0.0f) {
         // Turned about the rectangle's corner and the glyph's origin: a box around each circle swept.
-        const float r_cell = std::sqrt(cell_w * cell_w + cell_h * cell_h) + 1;
+        const float r_cell = std::sqrt(cell_width * cell_width + cell_height * cell_height) + 1;
         left = bg_left - r_cell;
         top = bg_top - r_cell;
         right = bg_left + r_cell;
         bottom = bg_top + r_cell;
         if (glyph) {
-            const float r_glyph =
-                std::sqrt(std::max(g_left * g_left, g_right * g_right) + std::max(g_top * g_top, g_bottom * g_bottom)) +
-                1;
+            const float r_glyph = std::sqrt(std::max(quad.left * quad.left, quad.right * quad.right) +
+                                            std::max(quad.top * quad.top, quad.bottom * quad.bottom)) +
+                                  1;
             left = std::min(left, origin_x - r_glyph);
             top = std::min(top, origin_y - r_glyph);
             right = std::max(right, origin_x + r_glyph);
@@ -544,10 +593,10 @@ bool DisplayManager::cellBox(const CellBatch::Cell &cell, float &left, float &to
         return true;
     }
     if (glyph) {
-        left = std::min(left, origin_x + g_left);
-        top = std::min(top, origin_y + g_top);
-        right = std::max(right, origin_x + g_right);
-        bottom = std::max(bottom, origin_y + g_bottom);
+        left = std::min(left, origin_x + quad.left);
+        top = std::min(top, origin_y + quad.top);
+        right = std::max(right, origin_x + quad.right);
+        bottom = std::max(bottom, origin_y + quad.bottom);
     }
     return false;
 }
@@ -555,30 +604,41 @@ bool DisplayManager::cellBox(const CellBatch::Cell &cell, float &left, float &to
 bool DisplayManager::fingerprintTiles() {
     tiles.begin();
     bool turned = false;
+    const CellBatch::Cell *cells = pending.data();
     for (std::size_t i = 0; i < pending.size(); i++) {
-        const CellBatch::Cell &cell = pending.at(i);
         float left = 0, top = 0, right = 0, bottom = 0;
-        turned = cellBox(cell, left, top, right, bottom) || turned;
-        tiles.add(left, top, right, bottom, cellFingerprint(cell));
+        turned = cellBox(cells[i], left, top, right, bottom) || turned;
+        tiles.add(left, top, right, bottom, cellFingerprint(cells[i]));
     }
     return turned;
 }
 
 // Brings the window to the picture of the cells drawn so far: the canvas keeps the last one shown, so only the
 // tiles whose cells differ from that step's are drawn again, each cut to its tiles so nothing outside changes.
-void DisplayManager::composeFrame() {
+// False when the tiles were left as they are, for a step the same as the last, byte for byte.
+bool DisplayManager::composeFrame() {
+    const bool in_window = show_by_copy && picture_in_window;
+    nothing_changed = canvas_valid && pending.sameAs(shown);
+    if (nothing_changed) {
+        redrawn_tiles = 0;
+        show_runs_only = true;
+        if (!in_window)
+            presentCanvas();
+        window_dirty = true;
+        flushed = pending.size();
+        return false;
+    }
     const bool turned = fingerprintTiles();
     const std::size_t changed = tiles.compare();
     redrawn_tiles = tiles.count();
     show_runs_only = false;
-    const bool in_window = show_by_copy && picture_in_window;
     // When most tiles change anyway, drawing straight into the window saves copying the canvas over it.
     if (!in_window && (!canvas || changed * 2 > tiles.count())) {
         canvas_valid = false;
         clearWindow();
         renderCells(*window, 0, pending.size());
         flushed = pending.size();
-        return;
+        return true;
     }
     sf::RenderTarget &target = in_window ? static_cast<sf::RenderTarget &>(*window) : *canvas;
     if (canvas_valid && changed * 2 <= tiles.count() && redrawChangedTiles(target, turned)) {
@@ -591,13 +651,17 @@ void DisplayManager::composeFrame() {
         renderCells(target, 0, pending.size());
     }
     canvas_valid = true;
-    if (!in_window) {
-        canvas->display();
-        const sf::Sprite picture(canvas->getTexture());
-        window->draw(picture, sf::RenderStates(sf::BlendNone));
-    }
+    if (!in_window)
+        presentCanvas();
     window_dirty = true;
     flushed = pending.size();
+    return true;
+}
+
+void DisplayManager::presentCanvas() {
+    canvas->display();
+    const sf::Sprite picture(canvas->getTexture());
+    window->draw(picture, sf::RenderStates(sf::BlendNone));
 }
 
 // A swap leaves the back buffer undefined, a copy leaves it as it is: the picture kept there survives only copies.
@@ -615,6 +679,8 @@ void DisplayManager::showWindow() {
         return;
     }
     const std::vector<FrameTiles::Run> &runs = tiles.runs();
+    if (nothing_changed || runs.empty())
+        return;
     if (runs.size() <= MAX_COPIES) {
         for (const FrameTiles::Run &run : runs)
             SfmlBridge::showByCopy(*window, run.left, run.top, run.right - run.left, run.bottom - run.top);
@@ -647,27 +713,27 @@ bool DisplayManager::redrawChangedTiles(sf::RenderTarget &target, bool turned) {
                               1.f, 1.f);
     const float window_w = static_cast<float>(window_horizontal_pixels);
     const float window_h = static_cast<float>(window_vertical_pixels);
+    const CellBatch::Cell *cells = pending.data();
     for (std::size_t i = 0; i < pending.size(); i++) {
-        const CellBatch::Cell &cell = pending.at(i);
         float left = 0, top = 0, right = 0, bottom = 0;
-        cellBox(cell, left, top, right, bottom);
+        cellBox(cells[i], left, top, right, bottom);
         if (!(right > 0 && bottom > 0 && left < window_w && top < window_h))
             continue;
         const int c0 = tiles.colOf(left);
         const int c1 = tiles.colOf(right);
-        for (int r = tiles.rowOf(top); r <= tiles.rowOf(bottom); r++) {
-            int last = -1;
+        const int r0 = tiles.rowOf(top);
+        for (int r = r0; r <= tiles.rowOf(bottom); r++) {
             for (int c = c0; c <= c1; c++) {
+                // The cell meets each box in a block of tiles: cut it once, at the block's top left tile.
                 const int id = tiles.runAt(c, r);
-                if (id < 0 || id == last)
+                if (id < 0 || (c > c0 && tiles.runAt(c - 1, r) == id) || (r > r0 && tiles.runAt(c, r - 1) == id))
                     continue;
-                last = id;
                 // A turned cell cannot be cut to a run exactly; the caller redraws everything instead.
-                if (turned && cell.angle != 0.0f) {
+                if (turned && cells[i].angle != 0.0f) {
                     vertices.clear();
                     return false;
                 }
-                appendCellClipped(cell, runs[static_cast<std::size_t>(id)]);
+                appendCellClipped(i, runs[static_cast<std::size_t>(id)]);
             }
         }
     }
@@ -677,24 +743,28 @@ bool DisplayManager::redrawChangedTiles(sf::RenderTarget &target, bool turned) {
     return true;
 }
 
-void DisplayManager::appendCellClipped(const CellBatch::Cell &cell, const FrameTiles::Run &run) {
+void DisplayManager::appendCellClipped(std::size_t i, const FrameTiles::Run &run) {
+    const CellBatch::Cell &cell = pending.data()[i];
     const float run_left = static_cast<float>(run.left);
     const float run_top = static_cast<float>(run.top);
     const float run_right = static_cast<float>(run.right);
     const float run_bottom = static_cast<float>(run.bottom);
-    const float bg_left = cell.pixel_x - charWidth() / 10;
-    const float bg_top = cell.pixel_y + charHeight() / 5;
+    const float bg_left = cell.pixel_x - cell_shift_x;
+    const float bg_top = cell.pixel_y + cell_shift_y;
     const float left = std::max(bg_left, run_left);
     const float top = std::max(bg_top, run_top);
-    const float right = std::min(bg_left + rectangle->getSize().x, run_right);
-    const float bottom = std::min(bg_top + rectangle->getSize().y, run_bottom);
+    const float right = std::min(bg_left + cell_width, run_right);
+    const float bottom = std::min(bg_top + cell_height, run_bottom);
     if (left < right && top < bottom)
         SfmlBridge::appendBox(vertices, left, top, right, bottom, window_background_color, 1.f, 1.f);
     if (cell.ch == '\r' || isWhitespaceGlyph(cell.ch))
         return;
-    SfmlBridge::appendClippedGlyphQuad(vertices, cachedGlyph(cell.ch), character_size,
-                                       sf::Color(cell.r, cell.g, cell.b, 255), glyphOrigin(cell.pixel_x),
-                                       glyphOrigin(cell.pixel_y), run_left, run_top, run_right, run_bottom);
+    const SfmlBridge::GlyphQuad &quad = cachedQuad(cell.ch);
+    const float origin_x = glyphOrigin(cell.pixel_x);
+    const float origin_y = glyphOrigin(cell.pixel_y);
+    const float shown_right = hiddenFrom(i, quad.top + origin_y, quad.right + origin_x, quad.bottom + origin_y);
+    SfmlBridge::appendClippedGlyphQuad(vertices, quad, sf::Color(cell.r, cell.g, cell.b, 255), origin_x, origin_y,
+                                       run_left, run_top, std::min(run_right, shown_right), run_bottom);
 }
 
 float charWidth() {

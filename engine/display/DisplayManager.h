@@ -18,6 +18,7 @@
 #include "display/CellBatch.h"
 #include "display/Color.h"
 #include "display/FrameTiles.h"
+#include "display/SfmlBridge.h"
 #include "world/Vector.h"
 
 namespace nv {
@@ -95,22 +96,27 @@ private:
         int next;
     };
 
+    int appendCell(Vector world_pos, char ch, unsigned char r, unsigned char g, unsigned char b, float angle,
+                   bool headless);
+    void setCellSize();
     void drawCellNow(sf::RenderTarget &target, const CellBatch::Cell &cell);
-    const sf::Glyph &cachedGlyph(char ch);
+    const SfmlBridge::GlyphQuad &cachedQuad(char ch);
     void renderPending();
     void renderCells(sf::RenderTarget &target, std::size_t from, std::size_t to);
-    void composeFrame();
+    bool composeFrame();
+    void presentCanvas();
     void showWindow();
     bool fingerprintTiles();
     bool cellBox(const CellBatch::Cell &cell, float &left, float &top, float &right, float &bottom);
+    bool backgroundVisible(float left, float top) const;
+    float hiddenFrom(std::size_t i, float top, float right, float bottom) const;
     bool redrawChangedTiles(sf::RenderTarget &target, bool turned);
-    void appendCellClipped(const CellBatch::Cell &cell, const FrameTiles::Run &run);
+    void appendCellClipped(std::size_t i, const FrameTiles::Run &run);
     void clearWindow();
     void resetCoverage();
     void addCoverage(float left, float top, float right, float bottom);
     bool coverageWithin(float left, float top, float right, float bottom, float &c_left, float &c_top, float &c_right,
                         float &c_bottom) const;
-    bool canDraw() const;
     bool configHeadless() const;
 
     sf::Font font;
@@ -131,10 +137,21 @@ private:
     std::size_t flushed;
     std::vector<sf::Vertex> vertices;
     std::array<const sf::Glyph *, 256> glyph_cache;
+    // Where each loaded glyph's quad lies, valid where glyph_cache is set.
+    std::array<SfmlBridge::GlyphQuad, 256> quad_cache;
+    // charWidth(), charHeight() and the background cell's offset from a glyph's origin, fixed by startUp().
+    float cell_width;
+    float cell_height;
+    float cell_shift_x;
+    float cell_shift_y;
     // The target being rendered holds more than a fresh clear plus the glyph boxes recorded in covered.
     bool window_dirty;
     // The window holds this step's cells up to flushed, and later cells go straight into it.
     bool window_live;
+    // flush() was called since the last swap, so something else may have drawn into the window.
+    bool window_touched;
+    // The picture composed last is the one already shown: nothing needs copying to the screen.
+    bool nothing_changed;
     // The last shown picture, off screen; valid when it holds exactly the cells tiles kept.
     std::unique_ptr<sf::RenderTexture> canvas;
     bool canvas_valid;

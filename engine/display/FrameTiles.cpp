@@ -10,6 +10,7 @@ namespace {
 // What an untouched tile holds, and a kept value no real fingerprint is meant to produce.
 const std::uint64_t EMPTY_TILE = 0x9e3779b97f4a7c15ull;
 const std::uint64_t UNKNOWN_TILE = 0;
+const std::uint64_t TILE_MULTIPLIER = 0xff51afd7ed558ccdull;
 
 } // namespace
 
@@ -32,6 +33,8 @@ void FrameTiles::reset(int new_width, int new_height, int new_size) {
     run_of.assign(n, -1);
     run_list.clear();
     run_list.reserve(n);
+    open.reserve(static_cast<std::size_t>(cols));
+    next_open.reserve(static_cast<std::size_t>(cols));
 }
 
 void FrameTiles::begin() {
@@ -56,30 +59,60 @@ void FrameTiles::add(float left, float top, float right, float bottom, std::uint
     const int c1 = colOf(right);
     const int r0 = rowOf(top);
     const int r1 = rowOf(bottom);
+    // One multiply and add per tile: the item's own fingerprint is already mixed, and an odd multiplier keeps
+    // both the order of items and every bit of each.
     for (int r = r0; r <= r1; r++) {
         std::uint64_t *row = current.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cols);
         for (int c = c0; c <= c1; c++)
-            row[c] = mixFingerprint(row[c], fingerprint);
+            row[c] = row[c] * TILE_MULTIPLIER + fingerprint;
     }
 }
 
 std::size_t FrameTiles::compare() {
+    const auto same = [this](std::size_t i) { return current[i] == kept[i] && kept[i] != UNKNOWN_TILE; };
     run_list.clear();
+    open.clear();
     std::size_t changed = 0;
     for (int r = 0; r < rows; r++) {
         const std::size_t base = static_cast<std::size_t>(r) * static_cast<std::size_t>(cols);
-        for (int c = 0; c < cols; c++) {
+        const int top = r * size;
+        const int bottom = std::min(height, (r + 1) * size);
+        next_open.clear();
+        std::size_t above = 0;
+        for (int c = 0; c < cols;) {
             const std::size_t i = base + static_cast<std::size_t>(c);
-            if (current[i] == kept[i] && kept[i] != UNKNOWN_TILE) {
+            if (same(i)) {
                 run_of[i] = -1;
+                c++;
                 continue;
             }
-            changed++;
-            if (c == 0 || run_of[i - 1] < 0)
-                run_list.push_back(Run{c * size, r * size, c * size, std::min(height, (r + 1) * size)});
-            run_list.back().right = std::min(width, (c + 1) * size);
-            run_of[i] = static_cast<int>(run_list.size()) - 1;
+            const int first = c;
+            int end = c + 1;
+            while (end < cols && !same(base + static_cast<std::size_t>(end)))
+                end++;
+            const int left = c * size;
+            const int right = std::min(width, end * size);
+            // A run exactly under one of the row above grows that box down instead of starting its own.
+            while (above < open.size() && run_list[static_cast<std::size_t>(open[above])].left < left)
+                above++;
+            int id = -1;
+            if (above < open.size()) {
+                Run &box = run_list[static_cast<std::size_t>(open[above])];
+                if (box.left == left && box.right == right) {
+                    box.bottom = bottom;
+                    id = open[above];
+                }
+            }
+            if (id < 0) {
+                run_list.push_back(Run{left, top, right, bottom});
+                id = static_cast<int>(run_list.size()) - 1;
+            }
+            next_open.push_back(id);
+            for (; c < end; c++)
+                run_of[base + static_cast<std::size_t>(c)] = id;
+            changed += static_cast<std::size_t>(end - first);
         }
+        open.swap(next_open);
     }
     return changed;
 }

@@ -10,7 +10,8 @@ namespace nv {
 /// frame can tell which tiles show something different and redraw only those.
 class FrameTiles {
 public:
-    /// A horizontal run of changed tiles in one tile row, as a pixel box [left, right) x [top, bottom).
+    /// A box of changed tiles, as pixels [left, right) x [top, bottom): a run along a tile row, grown down over
+    /// the runs of the same width right under it.
     struct Run {
         int left;
         int top;
@@ -22,7 +23,7 @@ public:
     void reset(int width, int height, int size);
     /// Starts fingerprinting a new frame.
     void begin();
-    /// Mixes an item, given by its pixel box and its own fingerprint, into every tile the box touches.
+    /// Mixes an item, given by its pixel box and its own well-mixed fingerprint, into every tile the box touches.
     void add(float left, float top, float right, float bottom, std::uint64_t fingerprint);
     /// Compares the frame with the kept one, groups the changed tiles into runs; the number of changed tiles.
     std::size_t compare();
@@ -52,6 +53,9 @@ private:
     std::vector<std::uint64_t> kept;
     std::vector<int> run_of;
     std::vector<Run> run_list;
+    // Runs whose box ends at the row being grouped, and those that will end at the next, by left edge.
+    std::vector<int> open;
+    std::vector<int> next_open;
 };
 
 /// A 64-bit fingerprint step: mixes value into seed so that order and every bit matter.

@@ -72,29 +72,24 @@ SfmlBridge::MouseButton fromLibrary(sf::Mouse::Button button) {
     return SfmlBridge::MouseButton::Other;
 }
 
-void appendVertex(std::vector<sf::Vertex> &vertices, const sf::Transform &transform, float x, float y, sf::Color color,
-                  float u, float v) {
-    sf::Vertex vertex;
-    vertex.position = transform.transformPoint(sf::Vector2f(x, y));
-    vertex.color = color;
-    vertex.texCoords = sf::Vector2f(u, v);
-    vertices.push_back(vertex);
+void appendVertex(std::vector<sf::Vertex> &vertices, float x, float y, sf::Color color, float u, float v) {
+    vertices.push_back(sf::Vertex{sf::Vector2f(x, y), color, sf::Vector2f(u, v)});
 }
 
 // A box as the primitive drawQuads() draws: one quad where the library still has quads (a third fewer vertices
 // to upload and transform), else two triangles.
-void appendCorners(std::vector<sf::Vertex> &vertices, const sf::Transform &transform, float left, float top,
-                   float right, float bottom, sf::Color color, float u1, float v1, float u2, float v2) {
-    appendVertex(vertices, transform, left, top, color, u1, v1);
-    appendVertex(vertices, transform, right, top, color, u2, v1);
+void appendCorners(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom, sf::Color color,
+                   float u1, float v1, float u2, float v2) {
+    appendVertex(vertices, left, top, color, u1, v1);
+    appendVertex(vertices, right, top, color, u2, v1);
 #if NV_SFML3
-    appendVertex(vertices, transform, left, bottom, color, u1, v2);
-    appendVertex(vertices, transform, left, bottom, color, u1, v2);
-    appendVertex(vertices, transform, right, top, color, u2, v1);
+    appendVertex(vertices, left, bottom, color, u1, v2);
+    appendVertex(vertices, left, bottom, color, u1, v2);
+    appendVertex(vertices, right, top, color, u2, v1);
 #endif
-    appendVertex(vertices, transform, right, bottom, color, u2, v2);
+    appendVertex(vertices, right, bottom, color, u2, v2);
 #if !NV_SFML3
-    appendVertex(vertices, transform, left, bottom, color, u1, v2);
+    appendVertex(vertices, left, bottom, color, u1, v2);
 #endif
 }
 
@@ -390,19 +385,11 @@ void SfmlBridge::setGlyphsSmooth(sf::Font &font, unsigned int character_size, bo
 #endif
 }
 
-namespace {
-
-// The quad of a glyph relative to its origin on the baseline, and its texture rectangle. The quad is exactly as
-// large as the rendered bitmap and starts on a whole pixel: a bold bitmap is wider and taller than the glyph's
-// bounds, and stretching it over them would put texel edges under pixel centres, where unfiltered sampling picks
-// texels by rounding noise. Unfiltered, the page's transparent ring around a glyph is never sampled, so the quad
-// leaves it out.
-struct GlyphLayout {
-    float left, top, right, bottom;
-    float u1, v1, u2, v2;
-};
-
-GlyphLayout layoutGlyph(const sf::Glyph &glyph, unsigned int character_size) {
+// The quad is exactly as large as the rendered bitmap and starts on a whole pixel: a bold bitmap is wider and
+// taller than the glyph's bounds, and stretching it over them would put texel edges under pixel centres, where
+// unfiltered sampling picks texels by rounding noise. Unfiltered, the page's transparent ring around a glyph is
+// never sampled, so the quad leaves it out.
+SfmlBridge::GlyphQuad SfmlBridge::glyphQuad(const sf::Glyph &glyph, unsigned int character_size) {
 #if NV_SFML3
     const float b_left = glyph.bounds.position.x, b_top = glyph.bounds.position.y;
     const float b_width = glyph.bounds.size.x, b_height = glyph.bounds.size.y;
@@ -418,7 +405,7 @@ GlyphLayout layoutGlyph(const sf::Glyph &glyph, unsigned int character_size) {
     // is centred on them; a half pixel left over goes left and down, where its ink measures to be.
     const float centred_left = b_left + (b_width - static_cast<float>(t_width)) / 2;
     const float centred_top = b_top + (b_height - static_cast<float>(t_height)) / 2;
-    GlyphLayout out;
+    GlyphQuad out;
     out.left = std::floor(centred_left);
     out.top = static_cast<float>(character_size) + std::floor(centred_top + 0.5f);
     out.right = out.left + static_cast<float>(t_width);
@@ -430,31 +417,48 @@ GlyphLayout layoutGlyph(const sf::Glyph &glyph, unsigned int character_size) {
     return out;
 }
 
-} // namespace
-
-void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
-                                 sf::Color color, const sf::Transform &transform) {
-    const GlyphLayout q = layoutGlyph(glyph, character_size);
-    appendCorners(vertices, transform, q.left, q.top, q.right, q.bottom, color, q.u1, q.v1, q.u2, q.v2);
+void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const GlyphQuad &quad, sf::Color color,
+                                 const sf::Transform &transform) {
+    const sf::Vector2f corners[4] = {
+        transform.transformPoint(sf::Vector2f(quad.left, quad.top)),
+        transform.transformPoint(sf::Vector2f(quad.right, quad.top)),
+        transform.transformPoint(sf::Vector2f(quad.right, quad.bottom)),
+        transform.transformPoint(sf::Vector2f(quad.left, quad.bottom)),
+    };
+    // A turned quad is no longer a box, so its corners go in one by one, in the order appendCorners uses.
+    appendVertex(vertices, corners[0].x, corners[0].y, color, quad.u1, quad.v1);
+    appendVertex(vertices, corners[1].x, corners[1].y, color, quad.u2, quad.v1);
+#if NV_SFML3
+    appendVertex(vertices, corners[3].x, corners[3].y, color, quad.u1, quad.v2);
+    appendVertex(vertices, corners[3].x, corners[3].y, color, quad.u1, quad.v2);
+    appendVertex(vertices, corners[1].x, corners[1].y, color, quad.u2, quad.v1);
+#endif
+    appendVertex(vertices, corners[2].x, corners[2].y, color, quad.u2, quad.v2);
+#if !NV_SFML3
+    appendVertex(vertices, corners[3].x, corners[3].y, color, quad.u1, quad.v2);
+#endif
 }
 
-void SfmlBridge::appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph,
-                                        unsigned int character_size, sf::Color color, float origin_x, float origin_y,
-                                        float clip_left, float clip_top, float clip_right, float clip_bottom) {
-    const GlyphLayout q = layoutGlyph(glyph, character_size);
-    const float left = std::max(q.left + origin_x, clip_left);
-    const float top = std::max(q.top + origin_y, clip_top);
-    const float right = std::min(q.right + origin_x, clip_right);
-    const float bottom = std::min(q.bottom + origin_y, clip_bottom);
+void SfmlBridge::appendQuad(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,
+                            sf::Color color, float u1, float v1, float u2, float v2) {
+    appendCorners(vertices, left, top, right, bottom, color, u1, v1, u2, v2);
+}
+
+void SfmlBridge::appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const GlyphQuad &quad, sf::Color color,
+                                        float origin_x, float origin_y, float clip_left, float clip_top,
+                                        float clip_right, float clip_bottom) {
+    const float left = std::max(quad.left + origin_x, clip_left);
+    const float top = std::max(quad.top + origin_y, clip_top);
+    const float right = std::min(quad.right + origin_x, clip_right);
+    const float bottom = std::min(quad.bottom + origin_y, clip_bottom);
     if (left >= right || top >= bottom)
         return;
     // Texel for pixel: a cut edge moves the texture coordinate by as many texels as the edge moved pixels.
-    const float u1 = q.u1 + left - (q.left + origin_x);
-    const float v1 = q.v1 + top - (q.top + origin_y);
+    const float u1 = quad.u1 + left - (quad.left + origin_x);
+    const float v1 = quad.v1 + top - (quad.top + origin_y);
     const float u2 = u1 + (right - left);
     const float v2 = v1 + (bottom - top);
-    const sf::Transform identity;
-    appendCorners(vertices, identity, left, top, right, bottom, color, u1, v1, u2, v2);
+    appendCorners(vertices, left, top, right, bottom, color, u1, v1, u2, v2);
 }
 
 std::unique_ptr<sf::RenderTexture> SfmlBridge::makeCanvas(unsigned int width, unsigned int height) {
@@ -468,26 +472,6 @@ std::unique_ptr<sf::RenderTexture> SfmlBridge::makeCanvas(unsigned int width, un
         return nullptr;
 #endif
     return canvas;
-}
-
-void SfmlBridge::glyphQuadBounds(const sf::Glyph &glyph, unsigned int character_size, float &left, float &top,
-                                 float &right, float &bottom) {
-    const GlyphLayout q = layoutGlyph(glyph, character_size);
-    left = q.left;
-    top = q.top;
-    right = q.right;
-    bottom = q.bottom;
-}
-
-void SfmlBridge::appendBox(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,
-                           sf::Color color, float tex_x, float tex_y) {
-    const sf::Transform identity;
-    appendCorners(vertices, identity, left, top, right, bottom, color, tex_x, tex_y, tex_x, tex_y);
-}
-
-void SfmlBridge::appendRectangle(std::vector<sf::Vertex> &vertices, float w, float h, sf::Color color, float tex_x,
-                                 float tex_y, const sf::Transform &transform) {
-    appendCorners(vertices, transform, 0.f, 0.f, w, h, color, tex_x, tex_y, tex_x, tex_y);
 }
 
 void SfmlBridge::drawQuads(sf::RenderTarget &target, const std::vector<sf::Vertex> &vertices,

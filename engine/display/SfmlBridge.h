@@ -208,27 +208,32 @@ public:
     static const sf::Glyph &getGlyph(sf::Font &font, char ch, unsigned int character_size, bool bold);
     /// Samples the font's glyphs at size unfiltered (or filtered); call again after loading glyphs, which may reset it.
     static void setGlyphsSmooth(sf::Font &font, unsigned int character_size, bool smooth);
-    /// Appends the corners of a glyph, its bitmap texel for pixel from a whole pixel on the baseline, through
-    /// transform.
-    static void appendGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph, unsigned int character_size,
-                                sf::Color color, const sf::Transform &transform);
-    /// The box a glyph's quad covers relative to its origin, as appendGlyphQuad lays it out.
-    static void glyphQuadBounds(const sf::Glyph &glyph, unsigned int character_size, float &left, float &top,
-                                float &right, float &bottom);
+    /// A glyph's quad relative to its origin on the baseline, and the texture rectangle it shows texel for pixel.
+    struct GlyphQuad {
+        float left, top, right, bottom;
+        float u1, v1, u2, v2;
+    };
+    /// Where a glyph's bitmap goes relative to a whole-pixel origin on the baseline, and where it lies in the page.
+    static GlyphQuad glyphQuad(const sf::Glyph &glyph, unsigned int character_size);
+    /// Appends the corners of a glyph's quad through transform.
+    static void appendGlyphQuad(std::vector<sf::Vertex> &vertices, const GlyphQuad &quad, sf::Color color,
+                                const sf::Transform &transform);
+    /// Appends the corners of a box given by its edges in pixels, with the texture rectangle u1, v1 to u2, v2.
+    static void appendQuad(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,
+                           sf::Color color, float u1, float v1, float u2, float v2);
     /// Appends the corners of a solid axis-aligned box given by its edges in pixels.
     static void appendBox(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,
-                          sf::Color color, float tex_x, float tex_y);
-    /// Appends the corners of a solid w x h rectangle (texture point tex_x, tex_y) through transform.
-    static void appendRectangle(std::vector<sf::Vertex> &vertices, float w, float h, sf::Color color, float tex_x,
-                                float tex_y, const sf::Transform &transform);
+                          sf::Color color, float tex_x, float tex_y) {
+        appendQuad(vertices, left, top, right, bottom, color, tex_x, tex_y, tex_x, tex_y);
+    }
     /// Draws the boxes the append functions above made, with the texture (may be null) and default blending.
     static void drawQuads(sf::RenderTarget &target, const std::vector<sf::Vertex> &vertices,
                           const sf::Texture *texture);
     /// Appends a glyph's quad at a whole-pixel origin cut to the box [clip_left, clip_right) x [clip_top,
     /// clip_bottom) of whole pixels; the pixels kept are exactly those the uncut quad gives there.
-    static void appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const sf::Glyph &glyph,
-                                       unsigned int character_size, sf::Color color, float origin_x, float origin_y,
-                                       float clip_left, float clip_top, float clip_right, float clip_bottom);
+    static void appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const GlyphQuad &quad, sf::Color color,
+                                       float origin_x, float origin_y, float clip_left, float clip_top,
+                                       float clip_right, float clip_bottom);
     /// An off-screen picture of width x height pixels, or null when the graphics driver cannot make one.
     static std::unique_ptr<sf::RenderTexture> makeCanvas(unsigned int width, unsigned int height);
     /// Whether the window can be shown by copying parts of its back buffer to the screen, which leaves the back

@@ -52,6 +52,11 @@ TEST_F(DisplayTest, ColorsFollowTheTableAndSizesComeFromTheConfigurationOrTheDes
         EXPECT_EQ(dm().getWindow() != nullptr, result == 0 && config.find("headless") == std::string::npos);
         if (result == 0) {
             EXPECT_EQ(Vector(nv::charWidth(), nv::charHeight()), Vector(w / 80.0f, h / v_chars)) << config;
+            // Drawing places cells by the same cell size, also where the desktop decided it.
+            dm().setCapture(true);
+            ASSERT_EQ(dm().drawCharacter(Vector(10, 2), 'x', nv::WHITE), 0);
+            const nv::CellBatch::Cell &cell = dm().getPending().data()[dm().getPending().size() - 1];
+            EXPECT_EQ(Vector(cell.pixel_x, cell.pixel_y), Vector(10 * nv::charWidth(), 2 * nv::charHeight())) << config;
         }
         if (dm().getWindow() != nullptr) {
             EXPECT_EQ(dm().getWindow()->getSize(), sf::Vector2u(w, h)) << config;
