@@ -74,14 +74,16 @@ void Grid::CellBlockDeleter::operator()(void *p_block) const {
 std::unique_ptr<void, Grid::CellBlockDeleter> Grid::allocateCells(std::size_t bytes) {
 #if defined(__linux__)
     if (bytes >= HUGE_TABLE_BYTES) {
-        const std::size_t mapped_bytes = bytes + HUGE_PAGE_BYTES;
+        // Whole huge pages, and room to align the first.
+        const std::size_t huge_bytes = (bytes + HUGE_PAGE_BYTES - 1) / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES;
+        const std::size_t mapped_bytes = huge_bytes + HUGE_PAGE_BYTES;
         void *p_map = mmap(nullptr, mapped_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (p_map == MAP_FAILED) {
             return std::unique_ptr<void, CellBlockDeleter>(nullptr, CellBlockDeleter{0, false});
         }
         const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(p_map);
         void *p_aligned = reinterpret_cast<void *>((at + HUGE_PAGE_BYTES - 1) / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES);
-        madvise(p_aligned, bytes, MADV_HUGEPAGE);
+        madvise(p_aligned, huge_bytes, MADV_HUGEPAGE);
         return std::unique_ptr<void, CellBlockDeleter>(p_map, CellBlockDeleter{mapped_bytes, true});
     }
 #endif
@@ -90,7 +92,7 @@ std::unique_ptr<void, Grid::CellBlockDeleter> Grid::allocateCells(std::size_t by
 
 Grid::Grid()
     : cell_block(), cells(nullptr), out_of_grid(), spilled(), m_num_cols(0), m_num_rows(0),
-      cell_width(DEFAULT_CELL_WIDTH), cell_height(DEFAULT_CELL_HEIGHT) {
+      cell_width(DEFAULT_CELL_WIDTH), cell_height(DEFAULT_CELL_HEIGHT), col_scale(0.0f), row_scale(0.0f) {
     readCellSizes(cell_width, cell_height);
 }
 
@@ -122,6 +124,8 @@ int Grid::startUp() {
     }
     m_num_cols = static_cast<int>(cols);
     m_num_rows = static_cast<int>(rows);
+    col_scale = 1.0f / static_cast<float>(cell_width);
+    row_scale = 1.0f / static_cast<float>(cell_height);
     LogManager::getInstance().writeLog(5, "Grid::startUp(): m_num_cols %d, m_num_rows %d", m_num_cols, m_num_rows);
 
     const size_t n_cells = static_cast<size_t>(m_num_cols) * static_cast<size_t>(m_num_rows);
@@ -411,11 +415,33 @@ int Grid::collectCollisions(const Object *p_o, Vector where, ObjectList &result)
     return 0;
 }
 
+Grid::CellRange Grid::guessRange(const Edges &edges) const {
+    // Scales instead of the exact division, for fetching ahead only: near a border it may be one cell off.
+    const auto index = [](float coordinate, float scale, int n) {
+        const float at = coordinate * scale;
+        if (!(at >= 0.0f)) {
+            return 0;
+        }
+        return at >= static_cast<float>(n - 1) ? n - 1 : static_cast<int>(at);
+    };
+    CellRange range{};
+    range.first_col = index(edges.left, col_scale, m_num_cols);
+    range.last_col = index(edges.right, col_scale, m_num_cols);
+    range.first_row = index(edges.top, row_scale, m_num_rows);
+    range.last_row = index(edges.bottom, row_scale, m_num_rows);
+    range.outside = false;
+    if (m_num_cols == 0 || m_num_rows == 0) {
+        range.last_col = -1;
+        range.last_row = -1;
+    }
+    return range;
+}
+
 void Grid::prefetch(const Object *p_o, Vector where, bool entries) const {
     if (cells == nullptr) {
         return;
     }
-    const CellRange range = cellsOf(p_o, where);
+    const CellRange range = guessRange(edgesAt(p_o, where));
     for (int row = range.first_row; row <= range.last_row; row++) {
         for (int col = range.first_col; col <= range.last_col; col++) {
             const char *p_cell = reinterpret_cast<const char *>(&cellAt(col, row));
@@ -433,11 +459,11 @@ void Grid::prefetchCollisions(const Object *p_o, Vector where) const {
         return;
     }
     const Edges box = edgesAt(p_o, where);
-    const CellRange range = rangeOf(box);
+    const CellRange range = guessRange(box);
     const auto fetch = [&](const Entry &entry) {
         if (entry.p_o != p_o && edgesOverlap(entry.edges, box)) {
             __builtin_prefetch(entry.p_o);
-            __builtin_prefetch(reinterpret_cast<const char *>(entry.p_o) + 64);
+            __builtin_prefetch(reinterpret_cast<const char *>(entry.p_o) + 63);
         }
     };
     for (int row = range.first_row; row <= range.last_row; row++) {

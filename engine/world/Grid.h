@@ -104,6 +104,7 @@ private:
     static int farCellIndex(double exact);
     static std::unique_ptr<void, CellBlockDeleter> allocateCells(std::size_t bytes);
     CellRange rangeOf(const Edges &edges) const;
+    CellRange guessRange(const Edges &edges) const;
     CellRange cellsOf(const Object *p_o, Vector where) const;
     static Edges edgesAt(const Object *p_o, Vector where);
     Cell &cellAt(int col, int row) const { return cells[static_cast<size_t>(row) * m_num_cols + col]; }
@@ -125,6 +126,8 @@ private:
     int m_num_rows;
     int cell_width;
     int cell_height;
+    float col_scale;
+    float row_scale;
 };
 
 } // namespace nv
