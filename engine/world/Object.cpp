@@ -22,6 +22,7 @@
 #include "resources/ResourceManager.h"
 #include "world/EventCollision.h"
 #include "world/EventOut.h"
+#include "world/ObjectArena.h"
 #include "world/Record.h"
 #include "world/SceneGraph.h"
 #include "world/WorldManager.h"
@@ -124,6 +125,14 @@ Object::Object()
         LogManager::getInstance().writeLog("Object::Object(): Error! Unable to add %p to game world.",
                                            static_cast<void *>(this));
     }
+}
+
+void *Object::operator new(std::size_t size) {
+    return ObjectArena::allocate(size);
+}
+
+void Object::operator delete(void *p_o, std::size_t size) {
+    ObjectArena::release(p_o, size);
 }
 
 Object::~Object() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -62,6 +63,10 @@ public:
     virtual ~Object();
     Object(const Object &) = delete;
     Object &operator=(const Object &) = delete;
+    /// Memory for an object of size bytes from the object arena, near the other objects.
+    static void *operator new(std::size_t size);
+    /// Gives an object's memory back to the arena.
+    static void operator delete(void *p_o, std::size_t size);
 
     /// Re-indexes the object under new_type and stores it.
     virtual void setType(std::string new_type);
