@@ -9,10 +9,10 @@
 #endif
 
 #if defined(__SANITIZE_ADDRESS__)
-#define NV_ARENA_BYPASS 1
+#define NV_ARENA_CHECKED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define NV_ARENA_BYPASS 1
+#define NV_ARENA_CHECKED 1
 #endif
 #endif
 
@@ -24,6 +24,12 @@ const std::size_t GRAIN = 16;
 // Larger objects are rare and go to the general heap.
 const std::size_t MAX_POOLED = 1024;
 const std::size_t CHUNK_BYTES = 2u << 20;
+// The sanitizer's own heap checks each object's bounds and lifetime, so checked builds use it.
+#if defined(NV_ARENA_CHECKED)
+const bool POOLED = false;
+#else
+const bool POOLED = true;
+#endif
 
 // Plain data, so it needs no construction and outlives every object deleted at exit.
 struct ArenaState {
@@ -52,11 +58,7 @@ char *newChunk() {
 } // namespace
 
 void *ObjectArena::allocate(std::size_t size) {
-#if defined(NV_ARENA_BYPASS)
-    // The sanitizer's own heap checks each object's bounds and lifetime.
-    return ::operator new(size);
-#else
-    if (size == 0 || size > MAX_POOLED) {
+    if (!POOLED || size == 0 || size > MAX_POOLED) {
         return ::operator new(size);
     }
     const std::size_t grains = (size + GRAIN - 1) / GRAIN;
@@ -76,24 +78,19 @@ void *ObjectArena::allocate(std::size_t size) {
     void *p_block = arena.bump;
     arena.bump += bytes;
     return p_block;
-#endif
 }
 
 void ObjectArena::release(void *p_block, std::size_t size) {
     if (p_block == nullptr) {
         return;
     }
-#if defined(NV_ARENA_BYPASS)
-    ::operator delete(p_block);
-#else
-    if (size == 0 || size > MAX_POOLED) {
+    if (!POOLED || size == 0 || size > MAX_POOLED) {
         ::operator delete(p_block);
         return;
     }
     const std::size_t grains = (size + GRAIN - 1) / GRAIN;
     *static_cast<void **>(p_block) = arena.free_heads[grains];
     arena.free_heads[grains] = p_block;
-#endif
 }
 
 } // namespace nv
