@@ -301,9 +301,10 @@ int Grid::add(Cell &cell, Object *p_o, const Edges &edges) {
     }
     const int spilt = cell.count - INLINE_ENTRIES;
     if (spilt == cell.spill_capacity) {
-        if (cell.spill == nullptr) {
+        // Room in the list of spilled cells first, so that a block once taken is always recorded.
+        if (cell.spill == nullptr && spilled.size() == spilled.capacity()) {
             try {
-                spilled.reserve(spilled.size() + 1);
+                spilled.reserve(2 * spilled.size() + 16);
             } catch (const std::bad_alloc &) {
                 return -1;
             }
