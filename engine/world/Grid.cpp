@@ -2,7 +2,13 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "core/Config.h"
 #include "core/LogManager.h"
@@ -17,6 +23,9 @@ namespace {
 
 const int DEFAULT_CELL_WIDTH = 20;
 const int DEFAULT_CELL_HEIGHT = 8;
+// Cell tables this large go in huge pages where the system has them.
+const std::size_t HUGE_PAGE_BYTES = 2u << 20;
+const std::size_t HUGE_TABLE_BYTES = 2 * HUGE_PAGE_BYTES;
 // Beyond this many cells a boundary is treated as unallocatable rather than exhausting memory.
 const double MAX_CELLS = 64.0 * 1024.0 * 1024.0;
 
@@ -34,8 +43,8 @@ void readCellSizes(int &width, int &height) {
 } // namespace
 
 // Non-finite or huge coordinates (from corrupt input) map far outside the grid.
-int Grid::cellIndex(float coordinate, int size) {
-    const double q = std::floor(static_cast<double>(coordinate) / static_cast<double>(size));
+int Grid::farCellIndex(double exact) {
+    const double q = std::floor(exact);
     if (std::isnan(q) || q < -1.0) {
         return -1;
     }
@@ -49,9 +58,41 @@ bool Grid::CellRange::holds(int col, int row) const {
     return col >= first_col && col <= last_col && row >= first_row && row <= last_row;
 }
 
+void Grid::CellBlockDeleter::operator()(void *p_block) const {
+#if defined(__linux__)
+    if (mapped) {
+        munmap(p_block, bytes);
+        return;
+    }
+#endif
+    std::free(p_block);
+}
+
+// Zeroed memory is a table of empty cells, and a large one is only touched where objects go. A step visits cells in
+// no order, so in a large table nearly every visit would also miss the page-table cache: on Linux such a table asks
+// for huge pages.
+std::unique_ptr<void, Grid::CellBlockDeleter> Grid::allocateCells(std::size_t bytes) {
+#if defined(__linux__)
+    if (bytes >= HUGE_TABLE_BYTES) {
+        // Whole huge pages, and room to align the first.
+        const std::size_t huge_bytes = (bytes + HUGE_PAGE_BYTES - 1) / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES;
+        const std::size_t mapped_bytes = huge_bytes + HUGE_PAGE_BYTES;
+        void *p_map = mmap(nullptr, mapped_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p_map == MAP_FAILED) {
+            return std::unique_ptr<void, CellBlockDeleter>(nullptr, CellBlockDeleter{0, false});
+        }
+        const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(p_map);
+        void *p_aligned = reinterpret_cast<void *>((at + HUGE_PAGE_BYTES - 1) / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES);
+        madvise(p_aligned, huge_bytes, MADV_HUGEPAGE);
+        return std::unique_ptr<void, CellBlockDeleter>(p_map, CellBlockDeleter{mapped_bytes, true});
+    }
+#endif
+    return std::unique_ptr<void, CellBlockDeleter>(std::calloc(bytes, 1), CellBlockDeleter{bytes, false});
+}
+
 Grid::Grid()
-    : cells(), allocated_rows(0), out_of_grid(), m_num_cols(0), m_num_rows(0), cell_width(DEFAULT_CELL_WIDTH),
-      cell_height(DEFAULT_CELL_HEIGHT) {
+    : cell_block(), cells(nullptr), out_of_grid(), spilled(), m_num_cols(0), m_num_rows(0),
+      cell_width(DEFAULT_CELL_WIDTH), cell_height(DEFAULT_CELL_HEIGHT), col_scale(0.0f), row_scale(0.0f) {
     readCellSizes(cell_width, cell_height);
 }
 
@@ -83,42 +124,37 @@ int Grid::startUp() {
     }
     m_num_cols = static_cast<int>(cols);
     m_num_rows = static_cast<int>(rows);
+    col_scale = 1.0f / static_cast<float>(cell_width);
+    row_scale = 1.0f / static_cast<float>(cell_height);
     LogManager::getInstance().writeLog(5, "Grid::startUp(): m_num_cols %d, m_num_rows %d", m_num_cols, m_num_rows);
 
-    cells.reset(new (std::nothrow) std::unique_ptr<Cell[]>[static_cast<size_t>(m_num_rows)]);
-    if (cells == nullptr) {
+    const size_t n_cells = static_cast<size_t>(m_num_cols) * static_cast<size_t>(m_num_rows);
+    cell_block = allocateCells(n_cells * sizeof(Cell) + alignof(Cell));
+    if (cell_block == nullptr) {
         LogManager::getInstance().writeLog("Grid::startUp(): Error! Unable to allocate %d grid rows.", m_num_rows);
         m_num_cols = 0;
         m_num_rows = 0;
         return -1;
     }
-    allocated_rows = 0;
-    for (int row = 0; row < m_num_rows; row++) {
-        cells[row].reset(new (std::nothrow) Cell[static_cast<size_t>(m_num_cols)]);
-        if (cells[row] == nullptr) {
-            LogManager::getInstance().writeLog("Grid::startUp(): Error! Unable to allocate columns.");
-            return -1;
-        }
-        allocated_rows++;
-    }
-    out_of_grid.clear();
+    const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(cell_block.get());
+    const std::uintptr_t align = cell_block.get_deleter().mapped ? HUGE_PAGE_BYTES : alignof(Cell);
+    cells = reinterpret_cast<Cell *>((at + align - 1) / align * align);
+    freeSpills();
     return 0;
 }
 
 void Grid::shutDown() {
-    cells.reset();
-    allocated_rows = 0;
-    out_of_grid.clear();
+    freeSpills();
+    cells = nullptr;
+    cell_block.reset();
 }
 
-Grid::CellRange Grid::cellsOf(const Object *p_o, Vector where) const {
-    const Box box = worldBox(p_o, where);
-    const Vector corner = box.getCorner();
+Grid::CellRange Grid::rangeOf(const Edges &edges) const {
     CellRange range{};
-    range.first_col = cellIndex(corner.getX(), cell_width);
-    range.first_row = cellIndex(corner.getY(), cell_height);
-    range.last_col = cellIndex(corner.getX() + box.getHorizontal(), cell_width);
-    range.last_row = cellIndex(corner.getY() + box.getVertical(), cell_height);
+    range.first_col = cellIndex(edges.left, cell_width);
+    range.first_row = cellIndex(edges.top, cell_height);
+    range.last_col = cellIndex(edges.right, cell_width);
+    range.last_row = cellIndex(edges.bottom, cell_height);
     range.outside = false;
     if (range.first_row < 0) {
         range.first_row = 0;
@@ -136,11 +172,11 @@ Grid::CellRange Grid::cellsOf(const Object *p_o, Vector where) const {
         range.last_col = m_num_cols - 1;
         range.outside = true;
     }
-    // Rows that failed to allocate are never part of a range.
-    if (range.last_row >= allocated_rows) {
-        range.last_row = allocated_rows - 1;
-    }
     return range;
+}
+
+Grid::CellRange Grid::cellsOf(const Object *p_o, Vector where) const {
+    return rangeOf(edgesAt(p_o, where));
 }
 
 int Grid::insertObject(Object *p_o) {
@@ -152,15 +188,15 @@ int Grid::insertObject(Object *p_o) {
         LogManager::getInstance().writeLog("Grid::insertObject(): Error! Object is NULL");
         return -1;
     }
-    const CellRange range = cellsOf(p_o, p_o->getPosition());
     const Edges edges = edgesAt(p_o, p_o->getPosition());
+    const CellRange range = rangeOf(edges);
     int result = 0;
     if (range.outside && add(out_of_grid, p_o, edges) != 0) {
         result = -1;
     }
     for (int row = range.first_row; row <= range.last_row; row++) {
         for (int col = range.first_col; col <= range.last_col; col++) {
-            if (add(cells[row][col], p_o, edges) != 0) {
+            if (add(cellAt(col, row), p_o, edges) != 0) {
                 result = -1;
             }
         }
@@ -187,7 +223,7 @@ int Grid::removeObject(Object *p_o) {
     }
     for (int row = range.first_row; row <= range.last_row; row++) {
         for (int col = range.first_col; col <= range.last_col; col++) {
-            if (drop(cells[row][col], p_o) != 0) {
+            if (drop(cellAt(col, row), p_o) != 0) {
                 result = -1;
             }
         }
@@ -205,8 +241,8 @@ int Grid::updatePosition(Object *p_o, Vector new_position) {
         return -1;
     }
     const CellRange old_range = cellsOf(p_o, p_o->getPosition());
-    const CellRange new_range = cellsOf(p_o, new_position);
     const Edges edges = edgesAt(p_o, new_position);
+    const CellRange new_range = rangeOf(edges);
     if (old_range.outside) {
         if (new_range.outside) {
             refresh(out_of_grid, p_o, edges);
@@ -218,9 +254,9 @@ int Grid::updatePosition(Object *p_o, Vector new_position) {
     for (int row = old_range.first_row; row <= old_range.last_row; row++) {
         for (int col = old_range.first_col; col <= old_range.last_col; col++) {
             if (new_range.holds(col, row)) {
-                refresh(cells[row][col], p_o, edges);
+                refresh(cellAt(col, row), p_o, edges);
             } else {
-                drop(cells[row][col], p_o);
+                drop(cellAt(col, row), p_o);
             }
         }
     }
@@ -230,7 +266,7 @@ int Grid::updatePosition(Object *p_o, Vector new_position) {
     for (int row = new_range.first_row; row <= new_range.last_row; row++) {
         for (int col = new_range.first_col; col <= new_range.last_col; col++) {
             if (!old_range.holds(col, row)) {
-                add(cells[row][col], p_o, edges);
+                add(cellAt(col, row), p_o, edges);
             }
         }
     }
@@ -244,27 +280,79 @@ Grid::Edges Grid::edgesAt(const Object *p_o, Vector where) {
     return {left, left + box.getHorizontal(), top, top + box.getVertical()};
 }
 
-int Grid::add(Cell &cell, Object *p_o, const Edges &edges) {
-    try {
-        cell.push_back({p_o, edges});
-    } catch (const std::bad_alloc &) {
-        return -1;
+Grid::Entry &Grid::entryAt(Cell &cell, int index) {
+    return index < INLINE_ENTRIES ? cell.entries[index] : cell.spill[index - INLINE_ENTRIES];
+}
+
+template <typename F> void Grid::forEachEntry(const Cell &cell, F &&visit) const {
+    const int inline_count = cell.count < INLINE_ENTRIES ? cell.count : INLINE_ENTRIES;
+    for (int i = 0; i < inline_count; i++) {
+        visit(cell.entries[i]);
     }
+    for (int i = 0; i < cell.count - INLINE_ENTRIES; i++) {
+        visit(cell.spill[i]);
+    }
+}
+
+int Grid::add(Cell &cell, Object *p_o, const Edges &edges) {
+    if (cell.count < INLINE_ENTRIES) {
+        cell.entries[cell.count++] = {p_o, edges};
+        return 0;
+    }
+    const int spilt = cell.count - INLINE_ENTRIES;
+    if (spilt == cell.spill_capacity) {
+        // Room in the list of spilled cells first, so that a block once taken is always recorded.
+        if (cell.spill == nullptr && spilled.size() == spilled.capacity()) {
+            try {
+                spilled.reserve(2 * spilled.size() + 16);
+            } catch (const std::bad_alloc &) {
+                return -1;
+            }
+        }
+        const int capacity = cell.spill_capacity == 0 ? INLINE_ENTRIES + 1 : cell.spill_capacity * 2;
+        void *p_block = std::realloc(cell.spill, sizeof(Entry) * static_cast<size_t>(capacity));
+        if (p_block == nullptr) {
+            return -1;
+        }
+        if (cell.spill == nullptr) {
+            spilled.push_back(&cell);
+        }
+        cell.spill = static_cast<Entry *>(p_block);
+        cell.spill_capacity = capacity;
+    }
+    cell.spill[spilt] = {p_o, edges};
+    cell.count++;
     return 0;
 }
 
-int Grid::drop(Cell &cell, const Object *p_o) {
-    for (auto it = cell.begin(); it != cell.end(); ++it) {
-        if (it->p_o == p_o) {
-            cell.erase(it);
-            return 0;
-        }
+void Grid::freeSpills() {
+    for (Cell *p_cell : spilled) {
+        std::free(p_cell->spill);
+        p_cell->spill = nullptr;
+        p_cell->spill_capacity = 0;
     }
-    return -1;
+    spilled.clear();
+    out_of_grid = Cell();
+}
+
+int Grid::drop(Cell &cell, const Object *p_o) {
+    int at = 0;
+    while (at < cell.count && entryAt(cell, at).p_o != p_o) {
+        at++;
+    }
+    if (at == cell.count) {
+        return -1;
+    }
+    for (int i = at; i + 1 < cell.count; i++) {
+        entryAt(cell, i) = entryAt(cell, i + 1);
+    }
+    cell.count--;
+    return 0;
 }
 
 void Grid::refresh(Cell &cell, const Object *p_o, const Edges &edges) {
-    for (Entry &entry : cell) {
+    for (int i = 0; i < cell.count; i++) {
+        Entry &entry = entryAt(cell, i);
         if (entry.p_o == p_o) {
             entry.edges = edges;
             return;
@@ -272,11 +360,9 @@ void Grid::refresh(Cell &cell, const Object *p_o, const Edges &edges) {
     }
 }
 
-ObjectList Grid::listOf(const Cell &cell) {
+ObjectList Grid::listOf(const Cell &cell) const {
     ObjectList list;
-    for (const Entry &entry : cell) {
-        list.insert(entry.p_o);
-    }
+    forEachEntry(cell, [&list](const Entry &entry) { list.insert(entry.p_o); });
     return list;
 }
 
@@ -300,47 +386,90 @@ int Grid::collectCollisions(const Object *p_o, Vector where, ObjectList &result)
         LogManager::getInstance().writeLog("Grid::getCollisions(): Error! Object is NULL");
         return -1;
     }
-    const CellRange range = cellsOf(p_o, where);
     const Edges box = edgesAt(p_o, where);
+    const CellRange range = rangeOf(box);
     const int first_new = result.getCount();
     // Whether a candidate overlaps does not depend on the cell it was found in, so testing overlap
     // first and removing duplicates among the few hits gives the first-occurrence order of the
     // candidates without building (and searching) the full candidate list.
-    const auto gather = [&](const Cell &cell) {
-        for (const Entry &entry : cell) {
-            Object *p_c = entry.p_o;
-            if (p_c == p_o || !edgesOverlap(entry.edges, box)) {
-                continue;
-            }
-            bool seen = false;
-            for (int j = first_new; j < result.getCount() && !seen; j++) {
-                seen = result[j] == p_c;
-            }
-            if (!seen) {
-                result.insert(p_c);
-            }
+    const auto gather = [&](const Entry &entry) {
+        Object *p_c = entry.p_o;
+        if (p_c == p_o || !edgesOverlap(entry.edges, box)) {
+            return;
+        }
+        bool seen = false;
+        for (int j = first_new; j < result.getCount() && !seen; j++) {
+            seen = result[j] == p_c;
+        }
+        if (!seen) {
+            result.insert(p_c);
         }
     };
     if (range.outside) {
-        gather(out_of_grid);
+        forEachEntry(out_of_grid, gather);
     }
     for (int row = range.first_row; row <= range.last_row; row++) {
         for (int col = range.first_col; col <= range.last_col; col++) {
-            gather(cells[row][col]);
+            forEachEntry(cellAt(col, row), gather);
         }
     }
     return 0;
+}
+
+Grid::CellRange Grid::guessRange(const Edges &edges) const {
+    // Scales instead of the exact division, for fetching ahead only: near a border it may be one cell off.
+    const auto index = [](float coordinate, float scale, int n) {
+        const float at = coordinate * scale;
+        if (!(at >= 0.0f)) {
+            return 0;
+        }
+        return at >= static_cast<float>(n - 1) ? n - 1 : static_cast<int>(at);
+    };
+    CellRange range{};
+    range.first_col = index(edges.left, col_scale, m_num_cols);
+    range.last_col = index(edges.right, col_scale, m_num_cols);
+    range.first_row = index(edges.top, row_scale, m_num_rows);
+    range.last_row = index(edges.bottom, row_scale, m_num_rows);
+    range.outside = false;
+    if (m_num_cols == 0 || m_num_rows == 0) {
+        range.last_col = -1;
+        range.last_row = -1;
+    }
+    return range;
 }
 
 void Grid::prefetch(const Object *p_o, Vector where, bool entries) const {
     if (cells == nullptr) {
         return;
     }
-    const CellRange range = cellsOf(p_o, where);
+    const CellRange range = guessRange(edgesAt(p_o, where));
     for (int row = range.first_row; row <= range.last_row; row++) {
         for (int col = range.first_col; col <= range.last_col; col++) {
-            const Cell &cell = cells[row][col];
-            __builtin_prefetch(entries ? static_cast<const void *>(cell.data()) : static_cast<const void *>(&cell));
+            const char *p_cell = reinterpret_cast<const char *>(&cellAt(col, row));
+            __builtin_prefetch(p_cell);
+            if (entries) {
+                __builtin_prefetch(p_cell + 64);
+                __builtin_prefetch(p_cell + 128);
+            }
+        }
+    }
+}
+
+void Grid::prefetchCollisions(const Object *p_o, Vector where) const {
+    if (cells == nullptr) {
+        return;
+    }
+    const Edges box = edgesAt(p_o, where);
+    const CellRange range = guessRange(box);
+    const auto fetch = [&](const Entry &entry) {
+        if (entry.p_o != p_o && edgesOverlap(entry.edges, box)) {
+            __builtin_prefetch(entry.p_o);
+            __builtin_prefetch(reinterpret_cast<const char *>(entry.p_o) + 63);
+        }
+    };
+    for (int row = range.first_row; row <= range.last_row; row++) {
+        for (int col = range.first_col; col <= range.last_col; col++) {
+            forEachEntry(cellAt(col, row), fetch);
         }
     }
 }
@@ -355,10 +484,10 @@ ObjectList Grid::cellObjects(int col, int row) const {
     if (col == -1 && row == -1) {
         return listOf(out_of_grid);
     }
-    if (cells == nullptr || col < 0 || row < 0 || col >= m_num_cols || row >= allocated_rows) {
+    if (cells == nullptr || col < 0 || row < 0 || col >= m_num_cols || row >= m_num_rows) {
         return ObjectList();
     }
-    return listOf(cells[row][col]);
+    return listOf(cellAt(col, row));
 }
 
 } // namespace nv

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <climits>
+#include <cstddef>
 #include <memory>
 #include <vector>
 
@@ -36,8 +38,10 @@ public:
     /// Appends getCollisions' answer to result without allocating beyond result's growth; -1 when not started.
     int collectCollisions(const Object *p_o, Vector where, ObjectList &result) const;
 
-    /// Asks the processor to fetch the cells p_o would cover at where; with entries, also what they hold.
+    /// Asks the processor to fetch the cells p_o would cover at where; with entries, all of their inline entries.
     void prefetch(const Object *p_o, Vector where, bool entries) const;
+    /// Asks the processor to fetch the head of each object that p_o would overlap at where.
+    void prefetchCollisions(const Object *p_o, Vector where) const;
 
     /// A copy of the list of cell (col, row), or of out_of_grid for (-1, -1); empty for any other cell.
     ObjectList cellObjects(int col, int row) const;
@@ -50,7 +54,15 @@ public:
     /// Cell height in characters.
     int getCellHeight() const { return cell_height; }
     /// The cell index of a coordinate along one axis with cells of the given size; -1 or less is before the grid.
-    static int cellIndex(float coordinate, int size);
+    static int cellIndex(float coordinate, int size) {
+        const double exact = static_cast<double>(coordinate) / static_cast<double>(size);
+        // The usual case, without the library floor; NaN fails the test and takes the careful way.
+        if (exact > -1.0 && exact < static_cast<double>(INT_MAX / 2)) {
+            const int whole = static_cast<int>(exact);
+            return static_cast<double>(whole) > exact ? whole - 1 : whole;
+        }
+        return farCellIndex(exact);
+    }
 
 private:
     // The cells an object covers: a rectangle of cells, plus out_of_grid when the box was clamped.
@@ -71,23 +83,51 @@ private:
         Object *p_o;
         Edges edges;
     };
-    // Entries in insertion order; removal keeps the order, and the storage only grows.
-    using Cell = std::vector<Entry>;
+    static const int INLINE_ENTRIES = 7;
+    // The cells are one array of three-line blocks, each holding its first entries beside its count, so a query of a
+    // typical cell reads adjacent lines and follows no pointer. A crowded cell keeps the rest of its entries, in
+    // order, in a heap block of its own. Zero bytes are an empty cell.
+    struct alignas(64) Cell {
+        int count;
+        int spill_capacity;
+        Entry *spill;
+        Entry entries[INLINE_ENTRIES];
+    };
+    static_assert(sizeof(Cell) == 192, "a cell is three cache lines");
+    // Frees the cell table the way it was taken.
+    struct CellBlockDeleter {
+        std::size_t bytes;
+        bool mapped;
+        void operator()(void *p_block) const;
+    };
 
+    static int farCellIndex(double exact);
+    static std::unique_ptr<void, CellBlockDeleter> allocateCells(std::size_t bytes);
+    CellRange rangeOf(const Edges &edges) const;
+    CellRange guessRange(const Edges &edges) const;
     CellRange cellsOf(const Object *p_o, Vector where) const;
     static Edges edgesAt(const Object *p_o, Vector where);
-    static int add(Cell &cell, Object *p_o, const Edges &edges);
-    static int drop(Cell &cell, const Object *p_o);
-    static void refresh(Cell &cell, const Object *p_o, const Edges &edges);
-    static ObjectList listOf(const Cell &cell);
+    Cell &cellAt(int col, int row) const { return cells[static_cast<size_t>(row) * m_num_cols + col]; }
+    static Entry &entryAt(Cell &cell, int index);
+    template <typename F> void forEachEntry(const Cell &cell, F &&visit) const;
+    int add(Cell &cell, Object *p_o, const Edges &edges);
+    int drop(Cell &cell, const Object *p_o);
+    void freeSpills();
+    void refresh(Cell &cell, const Object *p_o, const Edges &edges);
+    ObjectList listOf(const Cell &cell) const;
 
-    std::unique_ptr<std::unique_ptr<Cell[]>[]> cells;
-    int allocated_rows;
+    std::unique_ptr<void, CellBlockDeleter> cell_block;
+    // The first cell, aligned inside cell_block; null while not started.
+    Cell *cells;
     Cell out_of_grid;
+    // The cells that own a spill block.
+    std::vector<Cell *> spilled;
     int m_num_cols;
     int m_num_rows;
     int cell_width;
     int cell_height;
+    float col_scale;
+    float row_scale;
 };
 
 } // namespace nv

@@ -22,6 +22,7 @@
 #include "resources/ResourceManager.h"
 #include "world/EventCollision.h"
 #include "world/EventOut.h"
+#include "world/ObjectArena.h"
 #include "world/Record.h"
 #include "world/SceneGraph.h"
 #include "world/WorldManager.h"
@@ -113,10 +114,10 @@ int takeId(int &counter) {
 } // namespace
 
 Object::Object()
-    : id(takeId(next_id)), type("(Undefined)"), active(true), visible(true), box(Vector(-0.5f, -0.5f), 0.99f, 0.99f),
-      position(1.0f, 1.0f), direction(), speed(0.0f), acceleration(), altitude(2), solidness(HARD), animation(),
-      no_soft(false), event_count(0), modified(ALL_OBJECT_ATTRIBUTES), shape(), path_search(), path(),
-      follow_path(false), avoid_collisions(false), in_world(false) {
+    : box(Vector(-0.5f, -0.5f), 0.99f, 0.99f), position(1.0f, 1.0f), direction(), speed(0.0f), acceleration(),
+      solidness(HARD), modified(ALL_OBJECT_ATTRIBUTES), active(true), follow_path(false), in_world(false),
+      no_soft(false), avoid_collisions(false), visible(true), id(takeId(next_id)), altitude(2), event_count(0),
+      type("(Undefined)"), animation(), event_name(), shape(), path_search(), path() {
     shape.setType(UNDEFINED_SHAPE);
     if (WorldManager::getInstance().insertObject(this) == 0) {
         in_world = true;
@@ -124,6 +125,14 @@ Object::Object()
         LogManager::getInstance().writeLog("Object::Object(): Error! Unable to add %p to game world.",
                                            static_cast<void *>(this));
     }
+}
+
+void *Object::operator new(std::size_t size) {
+    return ObjectArena::allocate(size);
+}
+
+void Object::operator delete(void *p_o, std::size_t size) {
+    ObjectArena::release(p_o, size);
 }
 
 Object::~Object() {

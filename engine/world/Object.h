@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -62,6 +63,10 @@ public:
     virtual ~Object();
     Object(const Object &) = delete;
     Object &operator=(const Object &) = delete;
+    /// Memory for an object of size bytes from the object arena, near the other objects.
+    static void *operator new(std::size_t size);
+    /// Gives an object's memory back to the arena.
+    static void operator delete(void *p_o, std::size_t size);
 
     /// Re-indexes the object under new_type and stores it.
     virtual void setType(std::string new_type);
@@ -176,30 +181,32 @@ private:
 
     static int next_id;
 
-    int id;
-    std::string type;
-    bool active;
-    bool visible;
+    // What every step reads or writes for every object comes first, so a move touches one or two cache lines of
+    // the object rather than one in each part of it.
     Box box;
     Vector position;
     Vector direction;
     float speed;
     Vector acceleration;
-    int altitude;
     Solidness solidness;
-    Animation animation;
+    unsigned int modified;
+    bool active;
+    bool follow_path;
+    bool in_world;
     bool no_soft;
+    bool avoid_collisions;
+    bool visible;
+    int id;
+    int altitude;
     int event_count;
+    std::string type;
+    Animation animation;
     // Grows with the registrations (at most MAX_OBJ_EVENTS): a fixed block of 100 texts made each
     // object several kilobytes and the world's per-step walk slower as the world grew.
     std::vector<std::string> event_name;
-    unsigned int modified;
     Shape shape;
     std::unique_ptr<PathFind> path_search;
     Path path;
-    bool follow_path;
-    bool avoid_collisions;
-    bool in_world;
 };
 
 } // namespace nv

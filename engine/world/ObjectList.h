@@ -29,6 +29,8 @@ public:
     int getMaxCount() const { return max_count; }
     /// True when nothing is held.
     bool isEmpty() const { return count == 0; }
+    /// The held pointers in order, valid until the list next changes.
+    Object *const *data() const { return items; }
     /// True when p_o is held at least once.
     bool contains(const Object *p_o) const;
 

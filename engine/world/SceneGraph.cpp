@@ -116,6 +116,10 @@ ObjectList SceneGraph::activeObjects() const {
     return objects;
 }
 
+void SceneGraph::copyActiveObjects(std::vector<Object *> &into) const {
+    into.assign(objects.data(), objects.data() + objects.getCount());
+}
+
 ObjectList SceneGraph::inactiveObjects() const {
     return inactive_objects;
 }

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "world/Grid.h"
 #include "world/Object.h"
@@ -29,6 +30,8 @@ public:
 
     /// A copy of the active objects.
     ObjectList activeObjects() const;
+    /// Replaces into's contents with the active objects, reusing its storage.
+    void copyActiveObjects(std::vector<Object *> &into) const;
     /// A copy of the inactive objects.
     ObjectList inactiveObjects() const;
     /// A copy of the active solid objects.

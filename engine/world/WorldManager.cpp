@@ -17,25 +17,33 @@ namespace nv {
 
 namespace {
 
-// How many movers ahead of the current one update() fetches objects, cells and cell entries.
-const int PREFETCH_OBJECT = 8;
+// How many movers ahead of the current one update() fetches objects, the cells they will look at, and the objects
+// they will collide with; each stage needs what the one before it fetched.
+const std::size_t PREFETCH_OBJECT = 8;
+const std::size_t PREFETCH_CELL = 4;
+const std::size_t PREFETCH_COLLISIONS = 2;
 // Smaller worlds stay in the cache, where fetching ahead only costs time.
-const int PREFETCH_ABOVE = 4096;
-const int PREFETCH_CELL = 4;
-const int PREFETCH_ENTRIES = 2;
+const std::size_t PREFETCH_ABOVE = 4096;
 
+// The fields a move uses are the object's first 64 bytes: one line, or two when the object is not line-aligned.
 void prefetchObject(const Object *p_o) {
-    const char *p_bytes = reinterpret_cast<const char *>(p_o);
-    for (std::size_t at = 0; at < sizeof(Object); at += 64) {
-        __builtin_prefetch(p_bytes + at);
-    }
+    __builtin_prefetch(p_o);
+    __builtin_prefetch(reinterpret_cast<const char *>(p_o) + 63);
+}
+
+// Where p_o is heading this step, worked out from its fields alone since it is only used to fetch ahead.
+Vector headingOf(const Object *p_o) {
+    const Vector at = p_o->getPosition();
+    const Vector d = p_o->getDirection();
+    const float speed = p_o->getSpeed();
+    return Vector(at.getX() + d.getX() * speed, at.getY() + d.getY() * speed);
 }
 
 } // namespace
 
 WorldManager::WorldManager()
     : scene_graph(), deletions(), view_following(nullptr), boundary(), view(), view_slack(), move_scratch(),
-      move_depth(0) {
+      move_depth(0), step_movers() {
     setType("WorldManager");
 }
 
@@ -253,23 +261,27 @@ void WorldManager::followView(const Object *p_o) {
 }
 
 void WorldManager::update() {
-    const ObjectList movers = scene_graph.activeObjects();
+    // A handler that updates the world again finds the kept list taken and uses a new one.
+    std::vector<Object *> movers;
+    movers.swap(step_movers);
+    scene_graph.copyActiveObjects(movers);
     const Grid &grid = scene_graph.getGrid();
-    const int count = movers.getCount();
+    const std::size_t count = movers.size();
     const bool ahead = count > PREFETCH_ABOVE;
-    for (int i = 0; i < count; i++) {
-        // In a large world every object and cell is a cache miss: fetch those of the next movers ahead of time,
-        // the objects first, then the cells they will look at, then what those cells hold.
-        if (ahead && i + PREFETCH_OBJECT < count) {
-            prefetchObject(movers[i + PREFETCH_OBJECT]);
-        }
-        if (ahead && i + PREFETCH_CELL < count) {
-            const Object *p_next = movers[i + PREFETCH_CELL];
-            grid.prefetch(p_next, p_next->predictPosition(), false);
-        }
-        if (ahead && i + PREFETCH_ENTRIES < count) {
-            const Object *p_next = movers[i + PREFETCH_ENTRIES];
-            grid.prefetch(p_next, p_next->predictPosition(), true);
+    for (std::size_t i = 0; i < count; i++) {
+        // In a large world every object and cell is a cache miss: fetch those of the next movers ahead of time.
+        if (ahead) {
+            if (i + PREFETCH_OBJECT < count) {
+                prefetchObject(movers[i + PREFETCH_OBJECT]);
+            }
+            if (i + PREFETCH_CELL < count) {
+                const Object *p_next = movers[i + PREFETCH_CELL];
+                grid.prefetch(p_next, headingOf(p_next), true);
+            }
+            if (i + PREFETCH_COLLISIONS < count) {
+                const Object *p_next = movers[i + PREFETCH_COLLISIONS];
+                grid.prefetchCollisions(p_next, headingOf(p_next));
+            }
         }
         Object *p_o = movers[i];
         const Vector where = p_o->predictPosition();
@@ -279,6 +291,7 @@ void WorldManager::update() {
         p_o->followPathStep();
         p_o->applyAcceleration();
     }
+    step_movers.swap(movers);
     // Taken off the list before deletion, so objects marked by destructors are still deleted exactly once.
     while (!deletions.isEmpty()) {
         Object *p_o = deletions[0];

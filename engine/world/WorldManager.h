@@ -89,6 +89,8 @@ private:
     Vector view_slack;
     std::vector<std::unique_ptr<MoveScratch>> move_scratch;
     int move_depth;
+    // The movers of a step, kept between steps so taking them allocates nothing.
+    std::vector<Object *> step_movers;
 };
 
 } // namespace nv

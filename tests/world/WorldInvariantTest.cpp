@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <random>
 
 #include "RecordTestSupport.h"
@@ -65,6 +67,24 @@ TEST_F(WorldInvariant, RandomOperationsKeepEveryIndexExact) {
     world().update();
     EXPECT_TRUE(holds());
     EXPECT_EQ(log->count("failed"), 0) << "no index update fails";
+}
+
+TEST_F(WorldInvariant, CrowdedCellsKeepTheirOrder) {
+    std::vector<Probe *> crowd;
+    for (int i = 0; i < 20; i++) {
+        crowd.push_back(new Probe(5 + 0.1f * static_cast<float>(i), 4, nv::SOFT));
+    }
+    for (int gone : {3, 12, 0, 19}) {
+        crowd[static_cast<std::size_t>(gone)]->setSolidness(nv::SPECTRAL);
+    }
+    crowd.push_back(new Probe(6, 4, nv::SOFT));
+    auto *asker = new Probe(6, 4, nv::SPECTRAL);
+    asker->setBox(Box(Vector(-5, -3), 10, 6));
+    const nv::ObjectList hits = world().getCollisions(asker, asker->getPosition());
+    std::vector<nv::Object *> found(hits.data(), hits.data() + hits.getCount()), want;
+    std::copy_if(crowd.begin(), crowd.end(), std::back_inserter(want), [](Probe *p) { return p->isSolid(); });
+    EXPECT_EQ(found, want);
+    EXPECT_TRUE(holds());
 }
 
 TEST_F(WorldInvariant, MovesAcrossCellBordersKeepTheGridExact) {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <tuple>
@@ -8,6 +9,7 @@
 #include "path/EventPath.h"
 #include "path/PathFind.h"
 #include "path/PathManager.h"
+#include "world/ObjectArena.h"
 #include "world/ObjectListIterator.h"
 #include "world/utility.h"
 
@@ -479,6 +481,26 @@ TEST_F(World, ObjectListsGrowByDoublingAndKeepTheirOrder) {
     EXPECT_EQ(it.currentObject(), c) << "the count is read at every call";
     it.first();
     EXPECT_EQ(it.currentObject(), a);
+}
+
+TEST(ObjectArena, LiveBlocksNeverShareBytesAndFreedOnesComeBack) {
+    for (std::size_t size : {1u, 16u, 17u, 264u, 1024u, 1025u, 5000u}) {
+        std::vector<unsigned char *> blocks;
+        for (int round = 0; round < 2; round++) {
+            for (int i = 0; i < 40; i++) {
+                blocks.push_back(static_cast<unsigned char *>(nv::ObjectArena::allocate(size)));
+                std::fill(blocks.back(), blocks.back() + size, static_cast<unsigned char>(i));
+            }
+            for (int i = 0; i < 40; i++) {
+                ASSERT_EQ(*blocks[static_cast<std::size_t>(i)], i) << size << " bytes: block " << i << " overwritten";
+                ASSERT_EQ(blocks[static_cast<std::size_t>(i)][size - 1], i) << size;
+            }
+            for (unsigned char *p : blocks) {
+                nv::ObjectArena::release(p, size);
+            }
+            blocks.clear();
+        }
+    }
 }
 
 } // namespace
