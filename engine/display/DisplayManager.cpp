@@ -35,7 +35,9 @@ const float BLANK_QUAD_RIM = 0.5f - 1.0f / 64;
 const float SNAP_MARGIN = 1.0f / 64;
 // Tile edge in pixels for finding what changed: small enough that a changed cell redraws little around it.
 const int TILE_PIXELS = 16;
-const std::size_t MAX_COPIES = 32;
+// A copy to the screen costs one request to the window system, about as much as copying this many pixels more, so
+// neighbouring boxes are copied as one while the pixels that adds between them cost less than a request.
+const long COPY_REQUEST_PIXELS = 100000;
 // The screen keeps what was copied to it only while nothing covers the window; a full copy this often repairs
 // what another window or a screen saver overwrote, at the cost of one full frame's copy about once a second.
 const int SHOWS_BETWEEN_FULL_COPIES = 30;
@@ -228,6 +230,7 @@ int DisplayManager::startUp() {
         canvas_valid = false;
         show_by_copy = SfmlBridge::canShowByCopy(*window);
         tiles.reset(window_horizontal_pixels, window_vertical_pixels, TILE_PIXELS);
+        copies.reserve(tiles.count());
     }
 
     Manager::startUp();
@@ -681,19 +684,24 @@ void DisplayManager::showWindow() {
     const std::vector<FrameTiles::Run> &runs = tiles.runs();
     if (nothing_changed || runs.empty())
         return;
-    if (runs.size() <= MAX_COPIES) {
-        for (const FrameTiles::Run &run : runs)
-            SfmlBridge::showByCopy(*window, run.left, run.top, run.right - run.left, run.bottom - run.top);
-        return;
-    }
-    // Each copy is a request to the window system: many small ones cost more than one box around them.
-    FrameTiles::Run box = runs.front();
+    const auto area = [](const FrameTiles::Run &box) {
+        return static_cast<long>(box.right - box.left) * static_cast<long>(box.bottom - box.top);
+    };
+    copies.clear();
     for (const FrameTiles::Run &run : runs) {
-        box.left = std::min(box.left, run.left);
-        box.right = std::max(box.right, run.right);
-        box.bottom = std::max(box.bottom, run.bottom);
+        if (!copies.empty()) {
+            FrameTiles::Run &last = copies.back();
+            const FrameTiles::Run both{std::min(last.left, run.left), std::min(last.top, run.top),
+                                       std::max(last.right, run.right), std::max(last.bottom, run.bottom)};
+            if (area(both) - area(last) - area(run) < COPY_REQUEST_PIXELS) {
+                last = both;
+                continue;
+            }
+        }
+        copies.push_back(run);
     }
-    SfmlBridge::showByCopy(*window, box.left, box.top, box.right - box.left, box.bottom - box.top);
+    for (const FrameTiles::Run &box : copies)
+        SfmlBridge::showByCopy(*window, box.left, box.top, box.right - box.left, box.bottom - box.top);
 }
 
 void DisplayManager::setPictureInWindow(bool on) {
