@@ -443,17 +443,13 @@ bool PathFind::completeTile(int x, int y) const {
 
 void PathFind::stampGridCell(int col, int row, bool outside_list) const {
     const Grid &grid = WorldManager::getInstance().getSceneGraph().getGrid();
-    const ObjectList list = grid.cellObjects(col, row);
-    const int count = list.getCount();
     // Reading the objects is what this costs: ask for them all first so their fetches overlap.
-    for (int i = 0; i < count; i++) {
-        const char *p_bytes = reinterpret_cast<const char *>(list[i]);
+    grid.forEachObjectIn(col, row, [](const Object *p_o) {
+        const char *p_bytes = reinterpret_cast<const char *>(p_o);
         __builtin_prefetch(p_bytes);
         __builtin_prefetch(p_bytes + 64);
-    }
-    for (int i = 0; i < count; i++) {
-        stampObject(list[i], col, row, outside_list);
-    }
+    });
+    grid.forEachObjectIn(col, row, [&](const Object *p_o) { stampObject(p_o, col, row, outside_list); });
     if (outside_list) {
         outside_tag = tag;
     } else {

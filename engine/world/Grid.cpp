@@ -480,14 +480,19 @@ ObjectList Grid::getCollisions(const Object *p_o, Vector where) const {
     return result;
 }
 
-ObjectList Grid::cellObjects(int col, int row) const {
+const Grid::Cell *Grid::cellFor(int col, int row) const {
     if (col == -1 && row == -1) {
-        return listOf(out_of_grid);
+        return &out_of_grid;
     }
     if (cells == nullptr || col < 0 || row < 0 || col >= m_num_cols || row >= m_num_rows) {
-        return ObjectList();
+        return nullptr;
     }
-    return listOf(cellAt(col, row));
+    return &cellAt(col, row);
+}
+
+ObjectList Grid::cellObjects(int col, int row) const {
+    const Cell *p_cell = cellFor(col, row);
+    return p_cell == nullptr ? ObjectList() : listOf(*p_cell);
 }
 
 } // namespace nv

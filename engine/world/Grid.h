@@ -45,6 +45,21 @@ public:
 
     /// A copy of the list of cell (col, row), or of out_of_grid for (-1, -1); empty for any other cell.
     ObjectList cellObjects(int col, int row) const;
+    /// Calls visit(p_o) for each object cellObjects(col, row) would list, in the same order, without copying; visit
+    /// must not change the grid.
+    template <typename F> void forEachObjectIn(int col, int row, F &&visit) const {
+        const Cell *p_cell = cellFor(col, row);
+        if (p_cell == nullptr) {
+            return;
+        }
+        const int inline_count = p_cell->count < INLINE_ENTRIES ? p_cell->count : INLINE_ENTRIES;
+        for (int i = 0; i < inline_count; i++) {
+            visit(p_cell->entries[i].p_o);
+        }
+        for (int i = 0; i < p_cell->count - INLINE_ENTRIES; i++) {
+            visit(p_cell->spill[i].p_o);
+        }
+    }
     /// Number of columns.
     int getNumCols() const { return m_num_cols; }
     /// Number of rows.
@@ -115,6 +130,8 @@ private:
     void freeSpills();
     void refresh(Cell &cell, const Object *p_o, const Edges &edges);
     ObjectList listOf(const Cell &cell) const;
+    // Cell (col, row), out_of_grid for (-1, -1), or null for any other cell or before start-up.
+    const Cell *cellFor(int col, int row) const;
 
     std::unique_ptr<void, CellBlockDeleter> cell_block;
     // The first cell, aligned inside cell_block; null while not started.
