@@ -230,7 +230,6 @@ int DisplayManager::startUp() {
         canvas_valid = false;
         show_by_copy = SfmlBridge::canShowByCopy(*window);
         tiles.reset(window_horizontal_pixels, window_vertical_pixels, TILE_PIXELS);
-        copies.reserve(tiles.count());
     }
 
     Manager::startUp();
@@ -687,21 +686,22 @@ void DisplayManager::showWindow() {
     const auto area = [](const FrameTiles::Run &box) {
         return static_cast<long>(box.right - box.left) * static_cast<long>(box.bottom - box.top);
     };
-    copies.clear();
-    for (const FrameTiles::Run &run : runs) {
-        if (!copies.empty()) {
-            FrameTiles::Run &last = copies.back();
-            const FrameTiles::Run both{std::min(last.left, run.left), std::min(last.top, run.top),
-                                       std::max(last.right, run.right), std::max(last.bottom, run.bottom)};
-            if (area(both) - area(last) - area(run) < COPY_REQUEST_PIXELS) {
-                last = both;
-                continue;
-            }
-        }
-        copies.push_back(run);
-    }
-    for (const FrameTiles::Run &box : copies)
+    const auto copy = [this](const FrameTiles::Run &box) {
         SfmlBridge::showByCopy(*window, box.left, box.top, box.right - box.left, box.bottom - box.top);
+    };
+    FrameTiles::Run box = runs.front();
+    for (std::size_t k = 1; k < runs.size(); k++) {
+        const FrameTiles::Run &run = runs[k];
+        const FrameTiles::Run both{std::min(box.left, run.left), std::min(box.top, run.top),
+                                   std::max(box.right, run.right), std::max(box.bottom, run.bottom)};
+        if (area(both) - area(box) - area(run) < COPY_REQUEST_PIXELS) {
+            box = both;
+        } else {
+            copy(box);
+            box = run;
+        }
+    }
+    copy(box);
 }
 
 void DisplayManager::setPictureInWindow(bool on) {

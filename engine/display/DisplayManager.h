@@ -163,8 +163,6 @@ private:
     int shows_since_full_copy;
     FrameTiles tiles;
     std::size_t redrawn_tiles;
-    // The boxes the last show copied to the screen.
-    std::vector<FrameTiles::Run> copies;
     int grid_cols;
     int grid_rows;
     std::vector<int> grid_head;

@@ -76,23 +76,6 @@ void appendVertex(std::vector<sf::Vertex> &vertices, float x, float y, sf::Color
     vertices.push_back(sf::Vertex{sf::Vector2f(x, y), color, sf::Vector2f(u, v)});
 }
 
-// A box as the primitive drawQuads() draws: one quad where the library still has quads (a third fewer vertices
-// to upload and transform), else two triangles.
-void appendCorners(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom, sf::Color color,
-                   float u1, float v1, float u2, float v2) {
-    appendVertex(vertices, left, top, color, u1, v1);
-    appendVertex(vertices, right, top, color, u2, v1);
-#if NV_SFML3
-    appendVertex(vertices, left, bottom, color, u1, v2);
-    appendVertex(vertices, left, bottom, color, u1, v2);
-    appendVertex(vertices, right, top, color, u2, v1);
-#endif
-    appendVertex(vertices, right, bottom, color, u2, v2);
-#if !NV_SFML3
-    appendVertex(vertices, left, bottom, color, u1, v2);
-#endif
-}
-
 } // namespace
 
 std::unique_ptr<sf::RenderWindow> SfmlBridge::createWindow(unsigned int width, unsigned int height,
@@ -425,7 +408,7 @@ void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const GlyphQ
         transform.transformPoint(sf::Vector2f(quad.right, quad.bottom)),
         transform.transformPoint(sf::Vector2f(quad.left, quad.bottom)),
     };
-    // A turned quad is no longer a box, so its corners go in one by one, in the order appendCorners uses.
+    // A turned quad is no longer a box, so its corners go in one by one, in the order appendQuad uses.
     appendVertex(vertices, corners[0].x, corners[0].y, color, quad.u1, quad.v1);
     appendVertex(vertices, corners[1].x, corners[1].y, color, quad.u2, quad.v1);
 #if NV_SFML3
@@ -439,9 +422,21 @@ void SfmlBridge::appendGlyphQuad(std::vector<sf::Vertex> &vertices, const GlyphQ
 #endif
 }
 
+// A box as the primitive drawQuads() draws: one quad where the library still has quads (a third fewer vertices
+// to upload and transform), else two triangles.
 void SfmlBridge::appendQuad(std::vector<sf::Vertex> &vertices, float left, float top, float right, float bottom,
                             sf::Color color, float u1, float v1, float u2, float v2) {
-    appendCorners(vertices, left, top, right, bottom, color, u1, v1, u2, v2);
+    appendVertex(vertices, left, top, color, u1, v1);
+    appendVertex(vertices, right, top, color, u2, v1);
+#if NV_SFML3
+    appendVertex(vertices, left, bottom, color, u1, v2);
+    appendVertex(vertices, left, bottom, color, u1, v2);
+    appendVertex(vertices, right, top, color, u2, v1);
+#endif
+    appendVertex(vertices, right, bottom, color, u2, v2);
+#if !NV_SFML3
+    appendVertex(vertices, left, bottom, color, u1, v2);
+#endif
 }
 
 void SfmlBridge::appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const GlyphQuad &quad, sf::Color color,
@@ -458,7 +453,7 @@ void SfmlBridge::appendClippedGlyphQuad(std::vector<sf::Vertex> &vertices, const
     const float v1 = quad.v1 + top - (quad.top + origin_y);
     const float u2 = u1 + (right - left);
     const float v2 = v1 + (bottom - top);
-    appendCorners(vertices, left, top, right, bottom, color, u1, v1, u2, v2);
+    appendQuad(vertices, left, top, right, bottom, color, u1, v1, u2, v2);
 }
 
 std::unique_ptr<sf::RenderTexture> SfmlBridge::makeCanvas(unsigned int width, unsigned int height) {

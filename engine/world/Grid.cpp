@@ -284,16 +284,6 @@ Grid::Entry &Grid::entryAt(Cell &cell, int index) {
     return index < INLINE_ENTRIES ? cell.entries[index] : cell.spill[index - INLINE_ENTRIES];
 }
 
-template <typename F> void Grid::forEachEntry(const Cell &cell, F &&visit) const {
-    const int inline_count = cell.count < INLINE_ENTRIES ? cell.count : INLINE_ENTRIES;
-    for (int i = 0; i < inline_count; i++) {
-        visit(cell.entries[i]);
-    }
-    for (int i = 0; i < cell.count - INLINE_ENTRIES; i++) {
-        visit(cell.spill[i]);
-    }
-}
-
 int Grid::add(Cell &cell, Object *p_o, const Edges &edges) {
     if (cell.count < INLINE_ENTRIES) {
         cell.entries[cell.count++] = {p_o, edges};
@@ -438,7 +428,7 @@ Grid::CellRange Grid::guessRange(const Edges &edges) const {
     return range;
 }
 
-void Grid::prefetch(const Object *p_o, Vector where, bool entries) const {
+void Grid::prefetch(const Object *p_o, Vector where) const {
     if (cells == nullptr) {
         return;
     }
@@ -447,10 +437,8 @@ void Grid::prefetch(const Object *p_o, Vector where, bool entries) const {
         for (int col = range.first_col; col <= range.last_col; col++) {
             const char *p_cell = reinterpret_cast<const char *>(&cellAt(col, row));
             __builtin_prefetch(p_cell);
-            if (entries) {
-                __builtin_prefetch(p_cell + 64);
-                __builtin_prefetch(p_cell + 128);
-            }
+            __builtin_prefetch(p_cell + 64);
+            __builtin_prefetch(p_cell + 128);
         }
     }
 }

@@ -38,8 +38,8 @@ public:
     /// Appends getCollisions' answer to result without allocating beyond result's growth; -1 when not started.
     int collectCollisions(const Object *p_o, Vector where, ObjectList &result) const;
 
-    /// Asks the processor to fetch the cells p_o would cover at where; with entries, all of their inline entries.
-    void prefetch(const Object *p_o, Vector where, bool entries) const;
+    /// Asks the processor to fetch the cells p_o would cover at where, inline entries included.
+    void prefetch(const Object *p_o, Vector where) const;
     /// Asks the processor to fetch the head of each object that p_o would overlap at where.
     void prefetchCollisions(const Object *p_o, Vector where) const;
 
@@ -48,16 +48,8 @@ public:
     /// Calls visit(p_o) for each object cellObjects(col, row) would list, in the same order, without copying; visit
     /// must not change the grid.
     template <typename F> void forEachObjectIn(int col, int row, F &&visit) const {
-        const Cell *p_cell = cellFor(col, row);
-        if (p_cell == nullptr) {
-            return;
-        }
-        const int inline_count = p_cell->count < INLINE_ENTRIES ? p_cell->count : INLINE_ENTRIES;
-        for (int i = 0; i < inline_count; i++) {
-            visit(p_cell->entries[i].p_o);
-        }
-        for (int i = 0; i < p_cell->count - INLINE_ENTRIES; i++) {
-            visit(p_cell->spill[i].p_o);
+        if (const Cell *p_cell = cellFor(col, row)) {
+            forEachEntry(*p_cell, [&visit](const Entry &entry) { visit(entry.p_o); });
         }
     }
     /// Number of columns.
@@ -124,7 +116,15 @@ private:
     static Edges edgesAt(const Object *p_o, Vector where);
     Cell &cellAt(int col, int row) const { return cells[static_cast<size_t>(row) * m_num_cols + col]; }
     static Entry &entryAt(Cell &cell, int index);
-    template <typename F> void forEachEntry(const Cell &cell, F &&visit) const;
+    template <typename F> void forEachEntry(const Cell &cell, F &&visit) const {
+        const int inline_count = cell.count < INLINE_ENTRIES ? cell.count : INLINE_ENTRIES;
+        for (int i = 0; i < inline_count; i++) {
+            visit(cell.entries[i]);
+        }
+        for (int i = 0; i < cell.count - INLINE_ENTRIES; i++) {
+            visit(cell.spill[i]);
+        }
+    }
     int add(Cell &cell, Object *p_o, const Edges &edges);
     int drop(Cell &cell, const Object *p_o);
     void freeSpills();

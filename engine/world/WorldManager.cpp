@@ -276,7 +276,7 @@ void WorldManager::update() {
             }
             if (i + PREFETCH_CELL < count) {
                 const Object *p_next = movers[i + PREFETCH_CELL];
-                grid.prefetch(p_next, headingOf(p_next), true);
+                grid.prefetch(p_next, headingOf(p_next));
             }
             if (i + PREFETCH_COLLISIONS < count) {
                 const Object *p_next = movers[i + PREFETCH_COLLISIONS];
